@@ -1,0 +1,1 @@
+int stubSymbol19681() { return 0; }

@@ -1,0 +1,10 @@
+#include <gtest/gtest.h>
+#include <juce_events/juce_events.h>
+
+// Timers, message posting and graphics need JUCE set up before any test runs.
+int main (int argc, char** argv)
+{
+    ::testing::InitGoogleTest (&argc, argv);
+    juce::ScopedJuceInitialiser_GUI juce;
+    return RUN_ALL_TESTS();
+}

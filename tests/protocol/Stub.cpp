@@ -1,0 +1,2 @@
+#include <gtest/gtest.h>
+TEST (Skel, P) { EXPECT_EQ (1, 1); }

@@ -1,0 +1,1 @@
+int stubSymbol13160() { return 0; }
