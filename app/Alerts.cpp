@@ -1,0 +1,6 @@
+#include "Alerts.h"
+
+AlertFunction makeModalAlert()
+{
+    return [] (const juce::String&, const juce::String&) {};
+}

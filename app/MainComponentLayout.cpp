@@ -1,0 +1,5 @@
+#include "MainComponent.h"
+
+void MainComponent::resized() {}
+void MainComponent::clrGUI() {}
+void MainComponent::updateTriggerModeCombo() {}

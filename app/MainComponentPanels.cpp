@@ -1,0 +1,3 @@
+#include "MainComponent.h"
+
+void MainComponent::createGUI() {}

@@ -1,1 +1,0 @@
-int stubSymbol19681() { return 0; }

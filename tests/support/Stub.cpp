@@ -1,1 +1,0 @@
-int stubSymbol13160() { return 0; }

@@ -1,0 +1,1 @@
+namespace virtual_ports_placeholder {}
