@@ -1,0 +1,46 @@
+#pragma once
+
+#include "MainComponent.h"
+
+// Test access to the component's private state, for assertions the screen cannot show.
+class MainComponentProbe
+{
+public:
+    explicit MainComponentProbe (MainComponent& componentToProbe) : component (componentToProbe) {}
+
+    juce::uint8 requestState() const { return component.requestState; }
+    void setRequestState (juce::uint8 state) { component.requestState = state; }
+    juce::int32 probeCursor() const { return component.probeCursor; }
+    juce::int32 logLineCounter() const { return component.logLineCounter; }
+    bool settingsLoaded() const { return component.settingsLoaded; }
+    bool runtimeRequest() const { return component.runtimeRequest; }
+    juce::uint8 runtimeMode() const { return component.runtimeMode; }
+    bool isTimerRunning (MainComponent::TimerId id) const { return component.isTimerRunning (id); }
+    bool anyTimerRunning() const
+    {
+        return isTimerRunning (MainComponent::discoveryWindow) || isTimerRunning (MainComponent::replyTimeout)
+            || isTimerRunning (MainComponent::runtimeTick);
+    }
+
+    zun::DeviceContainer& deviceContainer() { return component.deviceContainer; }
+    juce::ReferenceCountedArray<MidiDeviceListEntry>& midiInputs() { return component.midiInputs; }
+    juce::ReferenceCountedArray<MidiDeviceListEntry>& midiOutputs() { return component.midiOutputs; }
+    juce::OwnedArray<DeviceDiscoveryItem>& discoveredInterfaces() { return component.discoveredInterfaces; }
+    ZUNDeviceListBox& deviceListBox() { return *component.deviceListBox; }
+    MidiLogView& midiLog() { return component.midiLog; }
+    juce::ToggleButton& showMidiMessagesToggle() { return component.showMidiMessagesToggle; }
+
+    void clrGUI() { component.clrGUI(); }
+    void updateTriggerModeCombo() { component.updateTriggerModeCombo(); }
+    void addMessageToList (const juce::MidiMessage& message, bool isOutgoing) { component.addMessageToList (message, isOutgoing); }
+    juce::String describe (const juce::MidiMessage& message) { return component.getMidiMessageDescription (message); }
+
+    // Hands a message to the receive path as if an input had posted it.
+    void receive (MidiInputPort* source, const juce::MidiMessage& message)
+    {
+        component.handleMessage (MidiCallbackMessage (source, message));
+    }
+
+private:
+    MainComponent& component;
+};
