@@ -1,11 +1,118 @@
 #include "MainComponent.h"
+#include "RequestTemplates.h"
 
-void MainComponent::handleMessage (const juce::Message&) {}
-void MainComponent::sendToAllOutputs (const unsigned char*, unsigned short) {}
-void MainComponent::awaitReply() {}
-void MainComponent::cancelPendingRequest() {}
-void MainComponent::handleReplyTimeout() {}
-bool MainComponent::isAcknowledgement (const zun::FrameView&) const noexcept { return false; }
-void MainComponent::handleAcknowledgement (const zun::FrameView&) {}
-void MainComponent::updateRegistration (unsigned char) {}
-void MainComponent::stopReplyWait() {}
+//==============================================================================
+// Receiving. One exchange at a time: requestState names the reply awaited, and a frame
+// that is not that reply is ignored without a word.
+
+void MainComponent::handleMessage (const juce::Message& message)
+{
+    const auto* received = dynamic_cast<const MidiCallbackMessage*> (&message);
+
+    if (received == nullptr)
+        return;
+
+    // The monitor sees every received message, whatever becomes of it.
+    addMessageToList (received->message, false);
+
+    if (! deviceContainer.IsValidMidiMessage (received->message))
+        return;
+
+    const zun::FrameView frame (received->message);
+
+    //==============================================================================
+    // Runtime-status frames: applied here, in every request state (idle included), before
+    // the dispatch below, without touching requestState or replyTimeout.
+    //==============================================================================
+
+    switch (requestState)
+    {
+        case discovering:
+            handleDiscoveryReply (*received);
+            break;
+
+        case probingNames:
+            handleProductNameReply (frame);
+            break;
+
+        case loadingPreset:
+        case savingPreset:
+        case settingParameter:
+            if (isAcknowledgement (frame))
+                handleAcknowledgement (frame);
+            break;
+
+        default:
+            // idle awaits nothing.
+            break;
+    }
+}
+
+// The reply that loading, saving and setting all await: L = 5, Ack, data class None.
+bool MainComponent::isAcknowledgement (const zun::FrameView& frame) const noexcept
+{
+    return frame.BodyLength() == 5
+           && frame.Byte (zun::Frame::bodyPos) == 0x40
+           && frame.Byte (zun::Frame::bodyPos + 1) == 0x00;
+}
+
+void MainComponent::handleAcknowledgement (const zun::FrameView&)
+{
+    stopReplyWait();
+    requestState = idle;
+
+    // The acknowledged message class, data class and error code (frame bytes 24 to 26) are
+    // judged here, after the state is idle, by the exchange that awaited them.
+}
+
+//==============================================================================
+// Sending.
+
+void MainComponent::sendToAllOutputs (const unsigned char* body, unsigned short length)
+{
+    auto frame = deviceContainer.sysexMessage.CreateMessage (body, length);
+    frame.setTimeStamp (juce::Time::getMillisecondCounterHiRes() * 0.001);
+
+    addMessageToList (frame, true);
+
+    // The open outputs decide which interface a request reaches.
+    for (auto* entry : midiOutputs)
+        if (entry->outDevice != nullptr)
+            entry->outDevice->sendMessageNow (frame);
+}
+
+void MainComponent::awaitReply()
+{
+    startTimer (replyTimeout, 2000);
+}
+
+void MainComponent::stopReplyWait()
+{
+    stopTimer (replyTimeout);
+}
+
+// Leaves requestState alone: whoever starts the next exchange sets it.
+void MainComponent::cancelPendingRequest()
+{
+    stopTimer (runtimeTick);
+    stopReplyWait();
+
+    if (runtimeMode == Notify)
+        updateRegistration (2);
+}
+
+void MainComponent::updateRegistration (unsigned char mode)
+{
+    SXMessage_SendRegistration[8] = mode;
+    sendToAllOutputs (SXMessage_SendRegistration, SXMessage_SendRegistration_Length);
+}
+
+// requestState keeps naming the awaited reply, so a reply that comes late still carries
+// its exchange on. Nothing is retried, and the runtime activity stays stopped.
+void MainComponent::handleReplyTimeout()
+{
+    stopTimer (runtimeTick);
+    stopReplyWait();
+
+    showAlert ("Time Out Error", "Something went wrong, was expecting a message from interface but did not receive one.");
+}
