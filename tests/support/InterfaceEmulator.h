@@ -1,0 +1,206 @@
+#pragma once
+
+#include "SysexMessage.h"
+#include "VirtualMidiPorts.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A stand-in for the audio and MIDI interface, for tests. It listens on the application's
+// MIDI outputs and answers into the application's MIDI inputs through a VirtualMidiPortSystem,
+// exactly as the application expects of the real interface.
+//
+// It checks every frame as an interface would (envelope F0 00 2E 5A 7D ... F7, size = body
+// length + 24, body length not 1, checksum) and answers only requests that carry its own
+// product id and serial number, or zeros in both. Replies carry its own product id and
+// serial number and the session id of the request they answer; the discovery reply also
+// echoes the request's sequence number. Pushed notifications carry the session id of the
+// subscription. Every frame it receives is recorded, answered or not.
+//
+// One emulator is one interface. Attach it to several (input, output) pairs to make the same
+// interface reachable over several pairs; use two emulators for two interfaces.
+//
+// Threads: requests arrive on the thread that sends them (the message thread for the
+// application); replies are handed to VirtualMidiPortSystem::sendToInput, which delivers them
+// on the input's own thread. Configuration and records are guarded by one lock, so every
+// public function may be called from any thread. Destroy the emulator before the port system.
+class InterfaceEmulator final
+{
+public:
+    //==============================================================================
+    // What a received frame was recognised as.
+    enum class RequestKind
+    {
+        malformed, // fails the envelope, size, body-length or checksum check
+        unknown, // a well-formed frame that is none of the requests below
+        ping, // empty body
+        discovery, // HstSesnVal SessionInfo
+        getProductName, // GetParmVal DeviceInfo, ids 01
+        getSettingsAI, // GetParmVal AudioInfo, ids 01
+        getSettingsDI, // GetParmVal DeviceInfo, ids 14 17 19
+        getSettingsDF, // GetParmVal DeviceFeature, ids 01 04
+        getSettingsPresetName, // GetParmVal DeviceFeature, argument 09, ids 02
+        getSettingsAudioPortInfo, // GetParmVal AudioPortInfo, argument 10, ids 01 02 03 10
+        getSettingsFailover, // GetParmVal DeviceFeature, ids 13 14 15 16 17 18
+        getRuntime, // GetParmVal DeviceFeature, ids 04 10 11 12
+        setFailover, // SetParmVal DeviceFeature, one item
+        loadPreset, // SetCmdVal None, command 02 with 43 00 p
+        savePreset, // SetCmdVal None, command 02 with 03 00 p
+        subscribe, // SetCmdVal None, command 05 with 1
+        unsubscribe // SetCmdVal None, command 05 with 2
+    };
+
+    static juce::String describe (RequestKind kind);
+
+    //==============================================================================
+    // One audio port as the AudioPortInfo reply describes it.
+    struct AudioPort
+    {
+        juce::uint8 type = 0; // 1 USBD, 2 Analog, 3 Mixer, 4 Tone Generator
+        juce::uint8 number = 0; // number within its type ("USBD 2" has number 2)
+        juce::uint8 parameter03 = 0; // here: 1 when the port is enabled
+        juce::uint8 parameter10 = 0; // first byte of parameter 0x10; here: 0 in, 1 out, 2 both
+        juce::uint8 channelCount = 0; // second byte of parameter 0x10
+    };
+
+    // Everything the emulated interface holds and every knob a test may turn. Plain data:
+    // read it with getConfig(), change it with configure() or setConfig().
+    struct Config
+    {
+        //==========================================================================
+        // Identity.
+        juce::uint16 productId = 0x1234; // 14 bits
+        juce::uint32 serialNumber = 0x12345678;
+        std::string productName = "Failover Interface"; // any bytes below 0x80, 0x00 and empty included
+
+        //==========================================================================
+        // DeviceInfo.
+        juce::uint8 presetCount = 4; // reported as DeviceInfo 0x14
+        std::vector<std::string> presetNames; // name of preset p is presetNames[p - 1]; missing ones are empty
+        juce::uint8 deviceInfo17 = 0x01; // DeviceInfo 0x17 (here: the number of scenes minus one)
+        juce::uint8 keepAlivePeriod = 3; // DeviceInfo 0x19, seconds
+
+        //==========================================================================
+        // Audio ports.
+        juce::uint8 audioPortCount = 4; // reported as AudioInfo 0x01
+        std::vector<AudioPort> audioPorts; // port k is audioPorts[k - 1]; a missing one is answered with zeros
+
+        //==========================================================================
+        // DeviceFeature: current preset and the failover settings.
+        juce::uint8 currentPreset = 1; // 0x01
+        juce::uint8 failoverMode = 1; // 0x13: 1 single master, 2 dual master
+        juce::uint8 options = 0; // 0x14: bit 0 auto arm, 1 auto switch back, 2 auto clear alarm, 3 MIDI panic, 4 tone check
+        juce::uint8 triggerMode = 1; // 0x15: 1 audio, 2 MIDI, 3 audio or MIDI, 4 audio and MIDI
+        juce::uint8 audioTrigger = 1; // 0x16 sub 1
+        juce::uint8 audioChannel = 1; // 0x16 sub 2
+        juce::uint16 audioTimeout = 800; // 0x16 sub 3, eighths of a millisecond, 14 bits
+        juce::uint8 midiTrigger = 1; // 0x17 sub 1
+        juce::uint8 midiPort = 1; // 0x17 sub 2
+        juce::uint16 midiTimeout = 800; // 0x17 sub 3, eighths of a millisecond, 14 bits
+        juce::int16 maxVolume = 0; // 0x18, 1/256 dB
+
+        //==========================================================================
+        // Runtime status (DeviceFeature 0x04, 0x10, 0x11, 0x12).
+        juce::uint8 currentScene = 1; // 1 scene A, 2 scene B
+        juce::uint8 armed = 0;
+        juce::uint8 alarm = 0;
+        juce::uint8 hostStatus[4] = {}; // USB 1 audio, USB 1 MIDI, USB 2 audio, USB 2 MIDI
+
+        //==========================================================================
+        // Behaviour.
+        double replyDelayMs = 0.0; // delay of every reply
+        std::map<RequestKind, double> replyDelayMsFor; // per-kind delay, in place of replyDelayMs
+        std::vector<RequestKind> ignoredRequests; // recorded, never answered
+        std::function<bool (RequestKind, const juce::MidiMessage&)> ignoreIf; // true: not answered
+        double autoPushPeriodMs = 0.0; // > 0: push a notification this often while subscribed
+
+        // Acknowledgements (SetFailover, LoadPreset, SavePreset).
+        juce::uint8 ackErrorCode = 0; // 0 carries the request out; any other refuses it
+        std::optional<juce::uint8> ackMessageClass; // in place of the request's message class
+        std::optional<juce::uint8> ackDataClass; // in place of the request's data class
+
+        //==========================================================================
+        // Faults.
+        bool wrongSessionId = false; // replies carry (request's session id + 1) & 0x0FFFFFFF
+        bool badChecksum = false; // replies carry a checksum one too high
+        bool duplicateReplies = false; // every reply is sent twice
+        std::optional<juce::uint8> productNameItemLength; // in place of the name item's length byte (frame byte 28)
+        std::optional<juce::uint8> presetNameItemLength; // in place of the preset name item's length byte (frame byte 33)
+        std::optional<juce::uint8> discoveryByte44; // in place of frame byte 44 of the discovery reply
+
+        //==========================================================================
+        // Fills presetCount and presetNames with count presets named "Preset 1", "Preset 2", ...
+        void setPresets (int count);
+
+        // Fills audioPortCount and audioPorts with count ports: USBD 1 and USBD 2 first (where
+        // asked for, 2 channels each), then Analog, Mixer and Tone Generator ports in turn.
+        void setAudioPorts (int count, bool withUsbd1 = true, bool withUsbd2 = true);
+
+        // Starts with 4 presets and 4 ports (USBD 1, USBD 2, Analog, Mixer).
+        Config();
+    };
+
+    //==============================================================================
+    // One frame as it reached the emulator.
+    struct ReceivedFrame
+    {
+        juce::MidiMessage message;
+        RequestKind kind = RequestKind::malformed;
+        bool addressedToMe = false; // well formed, with its own ids or zeros
+        bool answered = false; // a reply went out (or is on its way)
+        int pairIndex = -1; // which attached pair it came in on
+    };
+
+    //==============================================================================
+    explicit InterfaceEmulator (VirtualMidiPortSystem& ports, Config initialConfig = {});
+    ~InterfaceEmulator();
+
+    // Listens on the application's output and answers into the application's input of the
+    // same pair. Returns the pair's index (0 for the first attach). The emulator replaces
+    // the output's listener.
+    int attach (const juce::String& appInputIdentifier, const juce::String& appOutputIdentifier);
+
+    //==============================================================================
+    Config getConfig() const;
+    void setConfig (const Config& newConfig);
+    void configure (const std::function<void (Config&)>& change); // runs under the lock
+
+    //==============================================================================
+    // Records.
+    std::vector<ReceivedFrame> receivedFrames() const;
+    int countOf (RequestKind kind) const;
+    std::optional<ReceivedFrame> lastOf (RequestKind kind) const; // empty when none came
+    std::vector<juce::MidiMessage> sentFrames() const; // replies and notifications, as sent
+    void clear(); // forgets received and sent frames
+
+    //==============================================================================
+    // Notifications.
+    bool isSubscribed() const;
+    juce::uint32 subscriptionSessionId() const;
+
+    // Sends one NotParmVal runtime-status frame with the subscription's session id on the
+    // pair the subscription came in on. False (and nothing sent) when not subscribed.
+    bool pushNotification();
+
+    //==============================================================================
+    // Building blocks for tests that need a frame the emulator would not send by itself.
+
+    // A frame with this emulator's ids, the given session and sequence numbers and a correct
+    // checksum; no fault is applied.
+    juce::MidiMessage makeFrame (const std::vector<juce::uint8>& body, juce::uint32 sessionId, juce::uint32 sequenceNumber) const;
+
+    // The bodies the emulator answers with, from its present configuration.
+    std::vector<juce::uint8> discoveryReplyBody() const;
+    std::vector<juce::uint8> runtimeStatusBody (juce::uint8 messageClass = 0x43) const;
+
+    // Sends any frame into the application's input of an attached pair.
+    void sendToApp (const juce::MidiMessage& frame, int pairIndex = 0, double delayMs = 0.0);
+
+private:
+    struct Core;
+    std::shared_ptr<Core> core;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (InterfaceEmulator)
+};
