@@ -2,5 +2,8 @@
 
 AlertFunction makeModalAlert()
 {
-    return [] (const juce::String&, const juce::String&) {};
+    return [] (const juce::String& title, const juce::String& message)
+    {
+        juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, title, message, "Shucks", nullptr);
+    };
 }
