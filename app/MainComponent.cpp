@@ -1,27 +1,101 @@
 #include "MainComponent.h"
 
-// Placeholder bodies; replaced as the component is built.
+//==============================================================================
+// The members are declared in the order they must be built: the list box exists before
+// the body's setSize calls resized(), which places it.
 MainComponent::MainComponent (MidiPortSystem& portSystemToUse, AlertFunction alertToUse)
-    : portSystem (portSystemToUse), showAlert (std::move (alertToUse)), deviceListBox (std::make_unique<ZUNDeviceListBox> (*this))
+    : portSystem (portSystemToUse)
+    , showAlert (std::move (alertToUse))
+    , deviceListBox (std::make_unique<ZUNDeviceListBox> (*this))
 {
     setSize (660, 592);
+
+    versionLabel.setText (juce::String::formatted ("V7 P%d", 5), juce::dontSendNotification);
+    selectInterfaceLabel.setText ("Select Interface", juce::dontSendNotification);
+
+    addLabelAndSetStyle (selectInterfaceLabel);
+    addLabelAndSetStyle (versionLabel);
+    versionLabel.setFont (juce::Font (12.0f));
+
+    for (auto [button, caption] : { std::pair<juce::TextButton*, const char*> { &searchButton, "Search" },
+                                    { &clearLogButton, "Clear Log" },
+                                    { &getSettingsButton, "Get Settings" },
+                                    { &saveSettingsButton, "Save Settings" } })
+    {
+        addAndMakeVisible (*button);
+        button->setButtonText (caption);
+        button->addListener (this);
+    }
+
+    // Read by the monitor each time; nothing in the program reacts to its clicks.
+    addAndMakeVisible (showMidiMessagesToggle);
+    showMidiMessagesToggle.setButtonText ("Show MIDI Messages");
+
+    // The log view is read-only by nature; only its font needs setting.
+    addAndMakeVisible (midiLog);
+    midiLog.setFont (juce::Font (12.0f));
+
+    addAndMakeVisible (*deviceListBox);
+
+    logLineCounter = 1;
+
+    createGUI();
+    clrGUI();
 }
 
 MainComponent::~MainComponent()
 {
+    clearLogButton.removeListener (this);
+    searchButton.removeListener (this);
+    getSettingsButton.removeListener (this);
+    saveSettingsButton.removeListener (this);
+
     stopTimer (discoveryWindow);
     stopTimer (replyTimeout);
     stopTimer (runtimeTick);
+
+    // Closing every port here means no MIDI callback can reach a half-destroyed component.
     midiInputs.clear();
     midiOutputs.clear();
+
     deviceListBox.reset();
 }
 
+//==============================================================================
 void MainComponent::paint (juce::Graphics&) {}
-void MainComponent::setStyle (juce::Label&) {}
-void MainComponent::addLabelAndSetStyle (juce::Label&) {}
-void MainComponent::timerCallback (int) {}
-void MainComponent::buttonClicked (juce::Button*) {}
+
+void MainComponent::setStyle (juce::Label& label)
+{
+    label.setFont (juce::Font (15.0f, juce::Font::plain));
+    label.setJustificationType (juce::Justification::centredLeft);
+    label.setEditable (false, false, false);
+}
+
+void MainComponent::addLabelAndSetStyle (juce::Label& label)
+{
+    setStyle (label);
+    addAndMakeVisible (label);
+}
+
+//==============================================================================
+void MainComponent::timerCallback (int timerID)
+{
+    if (timerID == discoveryWindow)
+        endDiscoveryWindow();
+    else if (timerID == replyTimeout)
+        handleReplyTimeout();
+}
+
+void MainComponent::buttonClicked (juce::Button* button)
+{
+    if (button == &clearLogButton)
+        clearLog();
+    else if (button == &searchButton)
+        startDiscovery();
+}
+
 void MainComponent::comboBoxChanged (juce::ComboBox*) {}
+
 void MainComponent::sliderValueChanged (juce::Slider*) {}
+
 void MainComponent::labelTextChanged (juce::Label*) {}
