@@ -1,0 +1,47 @@
+#pragma once
+
+#include "DeviceContainer.h"
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace frames
+{
+using Bytes = std::vector<juce::uint8>;
+
+inline Bytes Of (const juce::MidiMessage& message)
+{
+    const auto* data = message.getRawData();
+    return Bytes (data, data + message.getRawDataSize());
+}
+
+// Rewrites the checksum byte (the one before 0xF7) so that the frame sums correctly.
+inline void FixChecksum (Bytes& frame)
+{
+    const auto checksumPos = frame.size() - 2;
+    unsigned int sum = 0;
+
+    for (size_t i = zun::Frame::productIdPos; i < checksumPos; ++i)
+        sum += frame[i];
+
+    frame[checksumPos] = (juce::uint8) (-sum & 0x7F);
+}
+
+// A frame assembled by hand, independent of the builder: ids 0 but the session.
+inline Bytes Assemble (const Bytes& body, juce::uint32 sessionId = 0)
+{
+    Bytes frame { 0xF0, 0x00, 0x2E, 0x5A, 0x7D };
+    frame.resize (zun::Frame::bodyPos, 0);
+    zun::Wire::Write28 (frame.data() + zun::Frame::sessionIdPos, sessionId);
+    zun::Wire::Write14 (frame.data() + zun::Frame::bodyLengthPos, (juce::uint32) body.size());
+    frame.insert (frame.end(), body.begin(), body.end());
+    frame.push_back (0);
+    frame.push_back (0xF7);
+    FixChecksum (frame);
+    return frame;
+}
+
+inline bool IsValid (const zun::DeviceContainer& container, const Bytes& frame)
+{
+    return container.IsValidMidiMessage (frame.data(), (int) frame.size());
+}
+} // namespace frames

@@ -1,2 +1,0 @@
-#include <gtest/gtest.h>
-TEST (Skel, P) { EXPECT_EQ (1, 1); }
