@@ -74,6 +74,7 @@ public:
 
 private:
     friend class MainComponentProbe; // test access
+    friend class MonitorBenchAccess; // benchmark access
 
     //==============================================================================
     void timerCallback (int timerID) override;
