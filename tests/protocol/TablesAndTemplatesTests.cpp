@@ -26,6 +26,21 @@ private:
     Bytes original;
 };
 
+// Every code of a byte gets its listed name, and an unlisted code none.
+void ExpectNames (const char* (*lookup) (juce::uint8) noexcept, const std::map<int, const char*>& names)
+{
+    for (int code = 0; code < 256; ++code)
+    {
+        const auto* name = lookup ((juce::uint8) code);
+        const auto expected = names.find (code);
+
+        if (expected == names.end())
+            EXPECT_EQ (name, nullptr) << code;
+        else
+            EXPECT_STREQ (name, expected->second) << code;
+    }
+}
+
 Bytes BodyOf (const juce::MidiMessage& message)
 {
     const auto frame = frames::Of (message);
@@ -53,16 +68,7 @@ TEST (CodeTables, MonitorWordsOfTheMessageClasses)
         { 0x7F, "Private " },
     };
 
-    for (int code = 0; code < 256; ++code)
-    {
-        const auto* word = zun::MessageClassMonitorWord ((juce::uint8) code);
-        const auto expected = words.find (code);
-
-        if (expected == words.end())
-            EXPECT_EQ (word, nullptr) << code;
-        else
-            EXPECT_STREQ (word, expected->second) << code;
-    }
+    ExpectNames (zun::MessageClassMonitorWord, words);
 }
 
 TEST (CodeTables, NamesOfTheDataClasses)
@@ -85,16 +91,7 @@ TEST (CodeTables, NamesOfTheDataClasses)
         { 0x7F, "FirmwareUpdate" },
     };
 
-    for (int code = 0; code < 256; ++code)
-    {
-        const auto* name = zun::DataClassName ((juce::uint8) code);
-        const auto expected = names.find (code);
-
-        if (expected == names.end())
-            EXPECT_EQ (name, nullptr) << code;
-        else
-            EXPECT_STREQ (name, expected->second) << code;
-    }
+    ExpectNames (zun::DataClassName, names);
 }
 
 TEST (CodeTables, AcknowledgementErrorNames)
