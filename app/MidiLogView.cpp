@@ -138,7 +138,7 @@ int MidiLogView::getNumRows()
     return getNumLines();
 }
 
-void MidiLogView::paintListBoxItem (int rowNumber, juce::Graphics& g, int width, int height, bool rowIsSelected)
+void MidiLogView::paintListBoxItem (int rowNumber, juce::Graphics& g, int /*width*/, int height, bool rowIsSelected)
 {
     if (! juce::isPositiveAndBelow (rowNumber, getNumLines()))
         return;
@@ -147,8 +147,23 @@ void MidiLogView::paintListBoxItem (int rowNumber, juce::Graphics& g, int width,
         g.fillAll (findColour (juce::TextEditor::highlightColourId));
 
     g.setColour (findColour (rowIsSelected ? juce::TextEditor::highlightedTextColourId : juce::TextEditor::textColourId));
-    g.setFont (font);
-    g.drawText (lines[(size_t) rowNumber], textInset, 0, width - textInset, height, juce::Justification::centredLeft, false);
+
+    juce::GlyphArrangement glyphs;
+    const auto baseline = ((float) height - font.getHeight()) * 0.5f + font.getAscent();
+    glyphs.addLineOfText (font, lines[(size_t) rowNumber], (float) textInset, baseline);
+
+    // A long line reaches far past the view, and a glyph drawn outside it costs as much as
+    // one inside: draw only those that cross the area being painted.
+    const auto area = g.getClipBounds().toFloat();
+    int first = 0, end = glyphs.getNumGlyphs();
+    while (first < end && glyphs.getGlyph (first).getRight() < area.getX())
+        ++first;
+    while (end > first && glyphs.getGlyph (end - 1).getLeft() > area.getRight())
+        --end;
+
+    glyphs.removeRangeOfGlyphs (end, -1);
+    glyphs.removeRangeOfGlyphs (0, first);
+    glyphs.draw (g);
 }
 
 juce::String MidiLogView::getNameForRow (int rowNumber)
