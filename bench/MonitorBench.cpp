@@ -83,8 +83,6 @@ void appendOneLine (benchmark::State& state)
 
     benchmark::DoNotOptimize (fixture.access.midiLog().getNumLines());
     state.counters["bytes_per_line"] = (double) (heapFilled - heapEmpty) / (double) state.range (0);
-    state.counters["ms_per_line"] = benchmark::Counter ((double) state.iterations() / 1000.0,
-                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.SetLabel (fixture.access.midiLog().getLine (fixture.access.midiLog().getNumLines() - 1).substring (0, 40).toStdString());
 }
 
@@ -103,8 +101,7 @@ void appendOneLineAndPaint (benchmark::State& state)
         benchmark::DoNotOptimize (image);
     }
 
-    state.counters["ms_per_line"] = benchmark::Counter ((double) state.iterations() / 1000.0,
-                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.SetLabel ("log view " + std::to_string (log.getWidth()) + " x " + std::to_string (log.getHeight()) + " px");
 }
 } // namespace
 
