@@ -332,3 +332,28 @@ TEST_F (MonitorTest, FramesThisProgramBuildsAreDescribedAsProtocolFrames)
 
     EXPECT_EQ (lineFor (request, true), "1 - 01:01:01.500 S GetParmVal DeviceFeature: " + hexOf (request, 5, request.getRawDataSize() - 1));
 }
+
+TEST_F (MonitorTest, TheLogFollowsTheNewestLineAndANewLineDropsTheUsersSelection)
+{
+    setMonitor (true);
+    for (int i = 0; i < 60; ++i)
+        probe.addMessageToList (juce::MidiMessage::midiClock(), false);
+
+    auto* list = dynamic_cast<juce::ListBox*> (log().getChildComponent (0));
+    ASSERT_NE (list, nullptr);
+    ASSERT_GT (log().getHeight(), list->getRowHeight()) << "the layout gives the log room for several lines";
+
+    // The user scrolls back and selects two lines with a click and a shift-click.
+    list->getViewport()->setViewPosition (0, 0);
+    list->selectRowsBasedOnModifierKeys (3, {}, false);
+    list->selectRowsBasedOnModifierKeys (4, juce::ModifierKeys::shiftModifier, false);
+    EXPECT_EQ (log().getSelectedText(), "4 - 00:00:00.000 R f8\r\n5 - 00:00:00.000 R f8\r\n");
+
+    probe.addMessageToList (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 1), false);
+
+    EXPECT_EQ (list->getNumSelectedRows(), 0);
+    EXPECT_EQ (lastLine(), "61 - 00:00:00.000 R Note on C3");
+    auto& viewport = *list->getViewport();
+    EXPECT_EQ (viewport.getViewPositionY() + viewport.getViewHeight(), 61 * list->getRowHeight())
+        << "the newest line is in view at the bottom";
+}
