@@ -1,32 +1,855 @@
 #include "InterfaceEmulator.h"
 
-// Placeholder bodies so that everything links; the emulator's behaviour follows.
-struct InterfaceEmulator::Core
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace
 {
+using Bytes = std::vector<juce::uint8>;
+using Kind = InterfaceEmulator::RequestKind;
+
+constexpr juce::uint8 frameHeader[] = { 0xF0, 0x00, 0x2E, 0x5A, 0x7D };
+
+// Message classes, data classes and block types the emulator speaks.
+constexpr juce::uint8 hstSesnVal = 0x01, getParmVal = 0x03, setParmVal = 0x10, setCmdVal = 0x11;
+constexpr juce::uint8 ack = 0x40, devSesnVal = 0x41, retParmVal = 0x43, notParmVal = 0x50;
+constexpr juce::uint8 sessionInfo = 0x01, deviceInfo = 0x02, deviceFeature = 0x03, audioInfo = 0x08, audioPortInfo = 0x09;
+constexpr juce::uint8 idList = 1, parmValList = 3, argValList = 4, cmdValList = 6;
+
+// Acknowledgement error codes the emulator uses of its own accord.
+constexpr juce::uint8 parmIdInvalid = 10, parmValueInvalid = 11, cmdValueInvalid = 14;
+
+// Body bytes must stay below 0x80 and a name item must fit one length byte (and its block).
+constexpr size_t longestName = 122;
+
+// The interface checks a frame as the application does: envelope, size, length and checksum.
+bool isWellFormed (const juce::MidiMessage& message)
+{
+    const zun::FrameView frame (message);
+    const int size = frame.Size();
+
+    if (size < zun::Frame::overhead)
+        return false;
+
+    for (int i = 0; i < 5; ++i)
+        if (frame.Byte (i) != frameHeader[i])
+            return false;
+
+    const int length = frame.BodyLength();
+
+    if (length == 1 || size != length + zun::Frame::overhead || frame.Byte (size - 1) != 0xF7)
+        return false;
+
+    unsigned int sum = 0;
+
+    for (int i = 1; i < size - 1; ++i)
+    {
+        if (frame.Byte (i) >= 0x80)
+            return false;
+
+        if (i >= zun::Frame::productIdPos)
+            sum += frame.Byte (i);
+    }
+
+    return (sum & 0x7F) == 0;
+}
+
+// The blocks of a request body, as far as the emulator needs them.
+struct ParsedBody
+{
+    juce::uint8 messageClass = 0, dataClass = 0;
+    Bytes ids; // IdList entries
+    std::vector<std::pair<juce::uint8, juce::uint8>> arguments; // ArgValList pairs
+    std::vector<Bytes> items; // ParmValList and CmdValList items: id, then the values
+    bool wellFormed = false;
+
+    std::optional<juce::uint8> argument (juce::uint8 id) const
+    {
+        for (auto& pair : arguments)
+            if (pair.first == id)
+                return pair.second;
+        return {};
+    }
 };
 
-juce::String InterfaceEmulator::describe (RequestKind) { return {}; }
-void InterfaceEmulator::Config::setPresets (int) {}
-void InterfaceEmulator::Config::setAudioPorts (int, bool, bool) {}
-InterfaceEmulator::Config::Config() {}
-InterfaceEmulator::InterfaceEmulator (VirtualMidiPortSystem&, Config)
-    : core (std::make_shared<Core>())
+ParsedBody parseBody (const Bytes& body)
+{
+    ParsedBody parsed;
+
+    if (body.size() < 3)
+        return parsed;
+
+    parsed.messageClass = body[0];
+    parsed.dataClass = body[1];
+    size_t pos = 3;
+
+    for (int block = 0; block < body[2]; ++block)
+    {
+        if (pos + 3 > body.size())
+            return parsed;
+
+        const size_t blockLength = body[pos];
+        const auto type = body[pos + 1];
+        const int count = body[pos + 2];
+        const size_t end = pos + blockLength;
+
+        if (blockLength < 3 || end > body.size())
+            return parsed;
+
+        size_t entry = pos + 3;
+
+        for (int i = 0; i < count; ++i)
+        {
+            if (type == idList && entry < end)
+            {
+                parsed.ids.push_back (body[entry++]);
+            }
+            else if (type == argValList && entry + 2 <= end)
+            {
+                parsed.arguments.emplace_back (body[entry], body[entry + 1]);
+                entry += 2;
+            }
+            else if ((type == parmValList || type == cmdValList) && entry + 2 <= end && body[entry] >= 2 && entry + body[entry] <= end)
+            {
+                parsed.items.emplace_back (body.begin() + (long) entry + 1, body.begin() + (long) (entry + body[entry]));
+                entry += body[entry];
+            }
+            else
+            {
+                return parsed;
+            }
+        }
+
+        pos = end;
+    }
+
+    parsed.wellFormed = true;
+    return parsed;
+}
+
+Kind classify (const Bytes& body)
+{
+    if (body.empty())
+        return Kind::ping;
+
+    const auto parsed = parseBody (body);
+
+    if (! parsed.wellFormed)
+        return Kind::unknown;
+
+    const auto m = parsed.messageClass, d = parsed.dataClass;
+    const auto& ids = parsed.ids;
+    const bool hasArguments = ! parsed.arguments.empty();
+
+    if (m == hstSesnVal && d == sessionInfo)
+        return Kind::discovery;
+
+    if (m == getParmVal)
+    {
+        if (d == deviceInfo && ids == Bytes { 0x01 })
+            return Kind::getProductName;
+        if (d == deviceInfo && ids == Bytes { 0x14, 0x17, 0x19 })
+            return Kind::getSettingsDI;
+        if (d == audioInfo && ids == Bytes { 0x01 })
+            return Kind::getSettingsAI;
+        if (d == deviceFeature && ! hasArguments && ids == Bytes { 0x01, 0x04 })
+            return Kind::getSettingsDF;
+        if (d == deviceFeature && parsed.argument (0x09) && ids == Bytes { 0x02 })
+            return Kind::getSettingsPresetName;
+        if (d == deviceFeature && ! hasArguments && ids == Bytes { 0x13, 0x14, 0x15, 0x16, 0x17, 0x18 })
+            return Kind::getSettingsFailover;
+        if (d == deviceFeature && ! hasArguments && ids == Bytes { 0x04, 0x10, 0x11, 0x12 })
+            return Kind::getRuntime;
+        if (d == audioPortInfo && parsed.argument (0x10) && ids == Bytes { 0x01, 0x02, 0x03, 0x10 })
+            return Kind::getSettingsAudioPortInfo;
+    }
+
+    if (m == setParmVal && d == deviceFeature && parsed.items.size() == 1)
+        return Kind::setFailover;
+
+    if (m == setCmdVal && d == 0x00 && parsed.items.size() == 1)
+    {
+        const auto& item = parsed.items.front();
+
+        if (item.size() == 4 && item[0] == 0x02 && item[1] == 0x43)
+            return Kind::loadPreset;
+        if (item.size() == 4 && item[0] == 0x02 && item[1] == 0x03)
+            return Kind::savePreset;
+        if (item.size() >= 2 && item[0] == 0x05 && item[1] == 1)
+            return Kind::subscribe;
+        if (item.size() >= 2 && item[0] == 0x05 && item[1] == 2)
+            return Kind::unsubscribe;
+    }
+
+    return Kind::unknown;
+}
+
+Bytes bodyOf (const juce::MidiMessage& message)
+{
+    const zun::FrameView frame (message);
+    const auto* data = frame.Data();
+    return Bytes (data + zun::Frame::bodyPos, data + frame.Size() - 2);
+}
+
+// A name item of a ParmValList: [item length][id][name], the name kept to 7-bit bytes.
+void appendNameItem (Bytes& body, juce::uint8 id, const std::string& name, std::optional<juce::uint8> lengthOverride)
+{
+    const auto length = juce::jmin (name.size(), longestName);
+    body.push_back ((juce::uint8) (3 + 2 + length)); // block length
+    body.push_back (parmValList);
+    body.push_back (1);
+    body.push_back (lengthOverride.value_or ((juce::uint8) (length + 2)));
+    body.push_back (id);
+
+    for (size_t i = 0; i < length; ++i)
+        body.push_back ((juce::uint8) (name[i] & 0x7F));
+}
+
+std::string presetName (int number)
+{
+    return ("Preset " + juce::String (number)).toStdString();
+}
+} // namespace
+
+//==============================================================================
+struct InterfaceEmulator::Core
+{
+    struct Pair
+    {
+        juce::String input, output;
+    };
+
+    struct Outgoing
+    {
+        juce::String input;
+        juce::MidiMessage frame;
+        double delayMs;
+    };
+
+    Core (VirtualMidiPortSystem& portsToUse, Config initialConfig)
+        : ports (portsToUse)
+        , config (std::move (initialConfig))
+    {
+        pusher = std::thread ([this]
+                              { runAutoPush(); });
+    }
+
+    void shutDown()
+    {
+        {
+            const std::lock_guard<std::mutex> guard (lock);
+            detached = true;
+        }
+        pushWake.notify_all();
+
+        if (pusher.joinable())
+            pusher.join();
+    }
+
+    //==============================================================================
+    // Called on the thread that sent the frame.
+    void handleFrame (int pairIndex, const juce::MidiMessage& message)
+    {
+        std::vector<Outgoing> outgoing;
+        bool subscriptionChanged = false;
+
+        {
+            const std::lock_guard<std::mutex> guard (lock);
+
+            if (detached)
+                return;
+
+            ReceivedFrame record;
+            record.message = message;
+            record.pairIndex = pairIndex;
+
+            if (isWellFormed (message))
+            {
+                const zun::FrameView frame (message);
+                const auto body = bodyOf (message);
+                record.kind = classify (body);
+
+                const bool mine = frame.ProductId() == config.productId && frame.SerialNumber() == config.serialNumber;
+                const bool anyone = frame.ProductId() == 0 && frame.SerialNumber() == 0;
+                record.addressedToMe = mine || anyone;
+
+                if (record.addressedToMe && ! isIgnored (record.kind, message))
+                {
+                    const bool wasSubscribed = subscribed;
+                    auto replies = respond (record.kind, frame, body, pairIndex);
+                    subscriptionChanged = wasSubscribed != subscribed;
+                    record.answered = ! replies.empty();
+
+                    const auto delay = delayFor (record.kind);
+
+                    for (auto& reply : replies)
+                        for (int copy = 0; copy < (config.duplicateReplies ? 2 : 1); ++copy)
+                            outgoing.push_back ({ pairs[(size_t) pairIndex].input, reply, delay });
+                }
+            }
+
+            received.push_back (record);
+
+            for (auto& out : outgoing)
+                sent.push_back (out.frame);
+        }
+
+        if (subscriptionChanged)
+            pushWake.notify_all();
+
+        send (outgoing);
+    }
+
+    void send (const std::vector<Outgoing>& outgoing)
+    {
+        for (auto& out : outgoing)
+            ports.sendToInput (out.input, out.frame, out.delayMs);
+    }
+
+    bool isIgnored (Kind kind, const juce::MidiMessage& message) const
+    {
+        if (std::find (config.ignoredRequests.begin(), config.ignoredRequests.end(), kind) != config.ignoredRequests.end())
+            return true;
+
+        return config.ignoreIf != nullptr && config.ignoreIf (kind, message);
+    }
+
+    double delayFor (Kind kind) const
+    {
+        auto found = config.replyDelayMsFor.find (kind);
+        return found != config.replyDelayMsFor.end() ? found->second : config.replyDelayMs;
+    }
+
+    //==============================================================================
+    // The interface's answer to one request addressed to it, with its effects applied.
+    std::vector<juce::MidiMessage> respond (Kind kind, const zun::FrameView& request, const Bytes& body, int pairIndex)
+    {
+        const auto session = request.SessionId();
+        const auto parsed = parseBody (body);
+
+        switch (kind)
+        {
+            case Kind::discovery:
+                return { replyFrame (discoveryBody(), session, request.SequenceNumber()) };
+
+            case Kind::getProductName:
+            {
+                Bytes reply { retParmVal, deviceInfo, 1 };
+                appendNameItem (reply, 0x01, config.productName, config.productNameItemLength);
+                return { replyFrame (reply, session) };
+            }
+
+            case Kind::getSettingsAI:
+                return { replyFrame ({ retParmVal, audioInfo, 1, 6, parmValList, 1, 3, 0x01, config.audioPortCount }, session) };
+
+            case Kind::getSettingsDI:
+                return { replyFrame ({ retParmVal, deviceInfo, 1, 12, parmValList, 3, 3, 0x14, config.presetCount, 3, 0x17, config.deviceInfo17, 3, 0x19, config.keepAlivePeriod }, session) };
+
+            case Kind::getSettingsDF:
+                return { replyFrame ({ retParmVal, deviceFeature, 1, 9, parmValList, 2, 3, 0x01, config.currentPreset, 3, 0x04, config.currentScene }, session) };
+
+            case Kind::getSettingsPresetName:
+            {
+                const auto p = *parsed.argument (0x09);
+                const auto name = p >= 1 && (size_t) p <= config.presetNames.size() ? config.presetNames[p - 1u] : std::string();
+                Bytes reply { retParmVal, deviceFeature, 2, 5, argValList, 1, 0x09, p };
+                appendNameItem (reply, 0x02, name, config.presetNameItemLength);
+                return { replyFrame (reply, session) };
+            }
+
+            case Kind::getSettingsAudioPortInfo:
+            {
+                const auto k = *parsed.argument (0x10);
+                const auto port = k >= 1 && (size_t) k <= config.audioPorts.size() ? config.audioPorts[k - 1u] : AudioPort();
+                return { replyFrame ({ retParmVal, audioPortInfo, 2, 5, argValList, 1, 0x10, k, 16, parmValList, 4, 3, 0x01, port.type, 3, 0x02, port.number, 3, 0x03, port.parameter03, 4, 0x10, port.parameter10, port.channelCount }, session) };
+            }
+
+            case Kind::getSettingsFailover:
+                return { replyFrame (failoverBody(), session) };
+
+            case Kind::getRuntime:
+                return { replyFrame (runtimeBody (retParmVal), session) };
+
+            case Kind::setFailover:
+                return { replyFrame (acknowledgement (body, applySetting (parsed.items.front())), session) };
+
+            case Kind::loadPreset:
+            case Kind::savePreset:
+                return { replyFrame (acknowledgement (body, applyPresetCommand (kind, parsed.items.front()[3])), session) };
+
+            case Kind::subscribe:
+                subscribed = true;
+                subscriptionSession = session;
+                subscriptionPair = pairIndex;
+                return {};
+
+            case Kind::unsubscribe:
+                subscribed = false;
+                return {};
+
+            case Kind::ping:
+            case Kind::unknown:
+            case Kind::malformed:
+                return {};
+        }
+
+        return {};
+    }
+
+    // Error code for a SetFailover item (id, values); a zero code applies the value.
+    juce::uint8 applySetting (const Bytes& item)
+    {
+        const auto id = item[0];
+        const auto valueCount = item.size() - 1;
+        auto value = [&item] (size_t i)
+        { return i + 1 < item.size() ? item[i + 1] : (juce::uint8) 0; };
+
+        const bool known = id == 0x04 || id == 0x10 || id == 0x11 || (id >= 0x13 && id <= 0x18);
+
+        if (! known)
+            return config.ackErrorCode != 0 ? config.ackErrorCode : parmIdInvalid;
+
+        const bool group = id == 0x16 || id == 0x17;
+        const size_t needed = id == 0x18 ? 3 : (group ? (value (0) == 3 ? 3 : 2) : 1);
+        const bool validSub = ! group || (value (0) >= 1 && value (0) <= 3);
+
+        if (valueCount < needed || ! validSub)
+            return config.ackErrorCode != 0 ? config.ackErrorCode : parmValueInvalid;
+
+        if (config.ackErrorCode != 0)
+            return config.ackErrorCode;
+
+        const auto fourteen = (juce::uint16) ((value (1) << 7) | value (2));
+
+        switch (id)
+        {
+            case 0x04:
+                config.currentScene = value (0);
+                break;
+            case 0x10:
+                config.armed = value (0);
+                break;
+            case 0x11:
+                config.alarm = value (0);
+                break;
+            case 0x13:
+                config.failoverMode = value (0);
+                break;
+            case 0x14:
+                config.options = value (0);
+                break;
+            case 0x15:
+                config.triggerMode = value (0);
+                break;
+            case 0x16:
+                if (value (0) == 1)
+                    config.audioTrigger = value (1);
+                if (value (0) == 2)
+                    config.audioChannel = value (1);
+                if (value (0) == 3)
+                    config.audioTimeout = fourteen;
+                break;
+            case 0x17:
+                if (value (0) == 1)
+                    config.midiTrigger = value (1);
+                if (value (0) == 2)
+                    config.midiPort = value (1);
+                if (value (0) == 3)
+                    config.midiTimeout = fourteen;
+                break;
+            case 0x18:
+                config.maxVolume = (juce::int16) (juce::uint16) ((value (0) << 14) | (value (1) << 7) | value (2));
+                break;
+            default:
+                break;
+        }
+
+        return 0;
+    }
+
+    juce::uint8 applyPresetCommand (Kind kind, juce::uint8 preset)
+    {
+        if (config.ackErrorCode != 0)
+            return config.ackErrorCode;
+
+        if (preset < 1 || preset > config.presetCount)
+            return cmdValueInvalid;
+
+        if (kind == Kind::loadPreset)
+            config.currentPreset = preset;
+
+        return 0;
+    }
+
+    Bytes acknowledgement (const Bytes& request, juce::uint8 code) const
+    {
+        return { ack, 0x00, config.ackMessageClass.value_or (request[0]), config.ackDataClass.value_or (request[1]), code };
+    }
+
+    //==============================================================================
+    // SessionInfo reply, frame bytes 25-44: one ParmValList of four items:
+    //   0x01 the session parameter of the request (04 00),
+    //   0x02 the number of USB host connections (00 02),
+    //   0x03 the hardware revision 1.0 (01 00): frame byte 38 = 0x01,
+    //   0x04 the firmware version 2.0.5 (02 00 05): frame bytes 42 = 0x02, 44 = 0x05.
+    Bytes discoveryBody() const
+    {
+        Bytes body { devSesnVal, sessionInfo, 1, 20, parmValList, 4, 4, 0x01, 0x04, 0x00, 4, 0x02, 0x00, 0x02, 4, 0x03, 0x01, 0x00, 5, 0x04, 0x02, 0x00, 0x05 };
+
+        if (config.discoveryByte44)
+            body[44 - zun::Frame::bodyPos] = *config.discoveryByte44;
+
+        return body;
+    }
+
+    Bytes failoverBody() const
+    {
+        const auto volume = (juce::uint16) config.maxVolume;
+        const auto& c = config;
+
+        return { retParmVal, deviceFeature, 1, 35, parmValList, 6, 3, 0x13, c.failoverMode, 3, 0x14, c.options, 3, 0x15, c.triggerMode, 9, 0x16, 1, c.audioTrigger, 2, c.audioChannel, 3, (juce::uint8) ((c.audioTimeout >> 7) & 0x7F), (juce::uint8) (c.audioTimeout & 0x7F), 9, 0x17, 1, c.midiTrigger, 2, c.midiPort, 3, (juce::uint8) ((c.midiTimeout >> 7) & 0x7F), (juce::uint8) (c.midiTimeout & 0x7F), 5, 0x18, (juce::uint8) (volume >> 14), (juce::uint8) ((volume >> 7) & 0x7F), (juce::uint8) (volume & 0x7F) };
+    }
+
+    Bytes runtimeBody (juce::uint8 messageClass) const
+    {
+        const auto& c = config;
+        return { messageClass, deviceFeature, 1, 18, parmValList, 4, 3, 0x04, c.currentScene, 3, 0x10, c.armed, 3, 0x11, c.alarm, 6, 0x12, c.hostStatus[0], c.hostStatus[1], c.hostStatus[2], c.hostStatus[3] };
+    }
+
+    //==============================================================================
+    juce::MidiMessage buildFrame (const Bytes& body, juce::uint32 sessionId, juce::uint32 sequenceNumber)
+    {
+        builder.productId = config.productId;
+        builder.serialNumber = config.serialNumber;
+        builder.sessionId = sessionId & 0x0FFFFFFF;
+        builder.sequenceNumber = sequenceNumber & 0x0FFFFFFF;
+        return builder.CreateMessage (body.data(), (unsigned short) body.size());
+    }
+
+    // A frame the emulator sends of its own accord, with the faults it is told to make.
+    juce::MidiMessage replyFrame (const Bytes& body, juce::uint32 sessionId, std::optional<juce::uint32> echoedSequence = {})
+    {
+        const auto sequence = echoedSequence.value_or (ownSequence);
+
+        if (! echoedSequence)
+            ownSequence = (ownSequence + 1) & 0x0FFFFFFF;
+
+        auto frame = buildFrame (body, config.wrongSessionId ? sessionId + 1 : sessionId, sequence);
+
+        if (! config.badChecksum)
+            return frame;
+
+        juce::MemoryBlock bytes (frame.getRawData(), (size_t) frame.getRawDataSize());
+        auto* data = static_cast<juce::uint8*> (bytes.getData());
+        auto& checksum = data[bytes.getSize() - 2];
+        checksum = (juce::uint8) ((checksum + 1) & 0x7F);
+        return juce::MidiMessage (bytes.getData(), (int) bytes.getSize(), 0.0);
+    }
+
+    //==============================================================================
+    std::optional<Outgoing> makePushLocked()
+    {
+        if (! subscribed || subscriptionPair < 0)
+            return {};
+
+        auto frame = replyFrame (runtimeBody (notParmVal), subscriptionSession);
+        sent.push_back (frame);
+        return Outgoing { pairs[(size_t) subscriptionPair].input, frame, 0.0 };
+    }
+
+    void runAutoPush()
+    {
+        std::unique_lock<std::mutex> guard (lock);
+        double nextPush = 0.0;
+
+        while (! detached)
+        {
+            const auto period = config.autoPushPeriodMs;
+
+            if (period <= 0.0 || ! subscribed)
+            {
+                nextPush = 0.0;
+                pushWake.wait (guard);
+                continue;
+            }
+
+            const auto now = juce::Time::getMillisecondCounterHiRes();
+
+            if (nextPush == 0.0 || nextPush > now + period)
+                nextPush = now + period;
+
+            if (now < nextPush)
+            {
+                pushWake.wait_for (guard, std::chrono::microseconds ((juce::int64) ((nextPush - now) * 1000.0) + 1));
+                continue;
+            }
+
+            nextPush += period;
+            auto push = makePushLocked();
+            guard.unlock();
+
+            if (push)
+                send ({ *push });
+
+            guard.lock();
+        }
+    }
+
+    //==============================================================================
+    VirtualMidiPortSystem& ports;
+
+    mutable std::mutex lock;
+    Config config;
+    std::vector<Pair> pairs;
+    std::vector<ReceivedFrame> received;
+    std::vector<juce::MidiMessage> sent;
+    zun::SysexMessage builder;
+    juce::uint32 ownSequence = 0;
+    bool subscribed = false;
+    juce::uint32 subscriptionSession = 0;
+    int subscriptionPair = -1;
+    bool detached = false;
+
+    std::condition_variable pushWake;
+    std::thread pusher;
+};
+
+//==============================================================================
+juce::String InterfaceEmulator::describe (RequestKind kind)
+{
+    switch (kind)
+    {
+        case RequestKind::malformed:
+            return "malformed";
+        case RequestKind::unknown:
+            return "unknown";
+        case RequestKind::ping:
+            return "ping";
+        case RequestKind::discovery:
+            return "discovery";
+        case RequestKind::getProductName:
+            return "getProductName";
+        case RequestKind::getSettingsAI:
+            return "getSettingsAI";
+        case RequestKind::getSettingsDI:
+            return "getSettingsDI";
+        case RequestKind::getSettingsDF:
+            return "getSettingsDF";
+        case RequestKind::getSettingsPresetName:
+            return "getSettingsPresetName";
+        case RequestKind::getSettingsAudioPortInfo:
+            return "getSettingsAudioPortInfo";
+        case RequestKind::getSettingsFailover:
+            return "getSettingsFailover";
+        case RequestKind::getRuntime:
+            return "getRuntime";
+        case RequestKind::setFailover:
+            return "setFailover";
+        case RequestKind::loadPreset:
+            return "loadPreset";
+        case RequestKind::savePreset:
+            return "savePreset";
+        case RequestKind::subscribe:
+            return "subscribe";
+        case RequestKind::unsubscribe:
+            return "unsubscribe";
+    }
+
+    return {};
+}
+
+//==============================================================================
+InterfaceEmulator::Config::Config()
+{
+    setPresets (4);
+    setAudioPorts (4);
+}
+
+void InterfaceEmulator::Config::setPresets (int count)
+{
+    presetCount = (juce::uint8) juce::jlimit (0, 127, count);
+    presetNames.clear();
+
+    for (int p = 1; p <= count; ++p)
+        presetNames.push_back (presetName (p));
+}
+
+void InterfaceEmulator::Config::setAudioPorts (int count, bool withUsbd1, bool withUsbd2)
+{
+    audioPortCount = (juce::uint8) juce::jlimit (0, 127, count);
+    audioPorts.clear();
+
+    if (withUsbd1 && (int) audioPorts.size() < count)
+        audioPorts.push_back ({ 1, 1, 1, 2, 8 });
+
+    if (withUsbd2 && (int) audioPorts.size() < count)
+        audioPorts.push_back ({ 1, 2, 1, 2, 6 });
+
+    // Then Analog, Mixer and Tone Generator ports in turn, numbered within their type.
+    const juce::uint8 types[] = { 2, 3, 4 };
+    const juce::uint8 channels[] = { 2, 2, 1 };
+    juce::uint8 numbers[] = { 0, 0, 0 };
+
+    for (int i = 0; (int) audioPorts.size() < count; ++i)
+    {
+        const auto t = (size_t) (i % 3);
+        audioPorts.push_back ({ types[t], ++numbers[t], 1, 2, channels[t] });
+    }
+}
+
+//==============================================================================
+InterfaceEmulator::InterfaceEmulator (VirtualMidiPortSystem& ports, Config initialConfig)
+    : core (std::make_shared<Core> (ports, std::move (initialConfig)))
 {
 }
-InterfaceEmulator::~InterfaceEmulator() = default;
-int InterfaceEmulator::attach (const juce::String&, const juce::String&) { return 0; }
-InterfaceEmulator::Config InterfaceEmulator::getConfig() const { return {}; }
-void InterfaceEmulator::setConfig (const Config&) {}
-void InterfaceEmulator::configure (const std::function<void (Config&)>&) {}
-std::vector<InterfaceEmulator::ReceivedFrame> InterfaceEmulator::receivedFrames() const { return {}; }
-int InterfaceEmulator::countOf (RequestKind) const { return 0; }
-std::optional<InterfaceEmulator::ReceivedFrame> InterfaceEmulator::lastOf (RequestKind) const { return {}; }
-std::vector<juce::MidiMessage> InterfaceEmulator::sentFrames() const { return {}; }
-void InterfaceEmulator::clear() {}
-bool InterfaceEmulator::isSubscribed() const { return false; }
-juce::uint32 InterfaceEmulator::subscriptionSessionId() const { return 0; }
-bool InterfaceEmulator::pushNotification() { return false; }
-juce::MidiMessage InterfaceEmulator::makeFrame (const std::vector<juce::uint8>&, juce::uint32, juce::uint32) const { return {}; }
-std::vector<juce::uint8> InterfaceEmulator::discoveryReplyBody() const { return {}; }
-std::vector<juce::uint8> InterfaceEmulator::runtimeStatusBody (juce::uint8) const { return {}; }
-void InterfaceEmulator::sendToApp (const juce::MidiMessage&, int, double) {}
+
+// The output listeners keep the core alive and find it detached, so the ports may outlive
+// the emulator (and a frame being sent right now is finished safely).
+InterfaceEmulator::~InterfaceEmulator()
+{
+    core->shutDown();
+}
+
+int InterfaceEmulator::attach (const juce::String& appInputIdentifier, const juce::String& appOutputIdentifier)
+{
+    int index = 0;
+
+    {
+        const std::lock_guard<std::mutex> guard (core->lock);
+        index = (int) core->pairs.size();
+        core->pairs.push_back ({ appInputIdentifier, appOutputIdentifier });
+    }
+
+    core->ports.setOutputListener (appOutputIdentifier, [c = core, index] (const juce::MidiMessage& message)
+                                   { c->handleFrame (index, message); });
+    return index;
+}
+
+//==============================================================================
+InterfaceEmulator::Config InterfaceEmulator::getConfig() const
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+    return core->config;
+}
+
+void InterfaceEmulator::setConfig (const Config& newConfig)
+{
+    configure ([&newConfig] (Config& c)
+               { c = newConfig; });
+}
+
+void InterfaceEmulator::configure (const std::function<void (Config&)>& change)
+{
+    {
+        const std::lock_guard<std::mutex> guard (core->lock);
+        change (core->config);
+    }
+    core->pushWake.notify_all();
+}
+
+//==============================================================================
+std::vector<InterfaceEmulator::ReceivedFrame> InterfaceEmulator::receivedFrames() const
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+    return core->received;
+}
+
+int InterfaceEmulator::countOf (RequestKind kind) const
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+    return (int) std::count_if (core->received.begin(), core->received.end(), [kind] (const ReceivedFrame& r)
+                                { return r.kind == kind; });
+}
+
+std::optional<InterfaceEmulator::ReceivedFrame> InterfaceEmulator::lastOf (RequestKind kind) const
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+
+    for (auto it = core->received.rbegin(); it != core->received.rend(); ++it)
+        if (it->kind == kind)
+            return *it;
+
+    return {};
+}
+
+std::vector<juce::MidiMessage> InterfaceEmulator::sentFrames() const
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+    return core->sent;
+}
+
+void InterfaceEmulator::clear()
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+    core->received.clear();
+    core->sent.clear();
+}
+
+//==============================================================================
+bool InterfaceEmulator::isSubscribed() const
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+    return core->subscribed;
+}
+
+juce::uint32 InterfaceEmulator::subscriptionSessionId() const
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+    return core->subscriptionSession;
+}
+
+bool InterfaceEmulator::pushNotification()
+{
+    std::optional<Core::Outgoing> push;
+
+    {
+        const std::lock_guard<std::mutex> guard (core->lock);
+        push = core->makePushLocked();
+    }
+
+    if (! push)
+        return false;
+
+    core->send ({ *push });
+    return true;
+}
+
+//==============================================================================
+juce::MidiMessage InterfaceEmulator::makeFrame (const std::vector<juce::uint8>& body, juce::uint32 sessionId, juce::uint32 sequenceNumber) const
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+    return core->buildFrame (body, sessionId, sequenceNumber);
+}
+
+std::vector<juce::uint8> InterfaceEmulator::discoveryReplyBody() const
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+    return core->discoveryBody();
+}
+
+std::vector<juce::uint8> InterfaceEmulator::runtimeStatusBody (juce::uint8 messageClass) const
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+    return core->runtimeBody (messageClass);
+}
+
+void InterfaceEmulator::sendToApp (const juce::MidiMessage& frame, int pairIndex, double delayMs)
+{
+    juce::String input;
+
+    {
+        const std::lock_guard<std::mutex> guard (core->lock);
+
+        if (pairIndex < 0 || pairIndex >= (int) core->pairs.size())
+        {
+            jassertfalse;
+            return;
+        }
+
+        input = core->pairs[(size_t) pairIndex].input;
+        core->sent.push_back (frame);
+    }
+
+    core->ports.sendToInput (input, frame, delayMs);
+}

@@ -134,8 +134,9 @@ public:
         // Fills presetCount and presetNames with count presets named "Preset 1", "Preset 2", ...
         void setPresets (int count);
 
-        // Fills audioPortCount and audioPorts with count ports: USBD 1 and USBD 2 first (where
-        // asked for, 2 channels each), then Analog, Mixer and Tone Generator ports in turn.
+        // Fills audioPortCount and audioPorts with count ports: USBD 1 (8 channels) and USBD 2
+        // (6 channels) first where asked for, then Analog, Mixer and Tone Generator ports in
+        // turn, numbered within their type.
         void setAudioPorts (int count, bool withUsbd1 = true, bool withUsbd2 = true);
 
         // Starts with 4 presets and 4 ports (USBD 1, USBD 2, Analog, Mixer).
