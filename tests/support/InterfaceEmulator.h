@@ -112,17 +112,19 @@ public:
         // Behaviour.
         double replyDelayMs = 0.0; // delay of every reply
         std::map<RequestKind, double> replyDelayMsFor; // per-kind delay, in place of replyDelayMs
-        std::vector<RequestKind> ignoredRequests; // recorded, never answered
-        std::function<bool (RequestKind, const juce::MidiMessage&)> ignoreIf; // true: not answered
+        std::vector<RequestKind> ignoredRequests; // recorded, neither answered nor acted on
+        std::function<bool (RequestKind, const juce::MidiMessage&)> ignoreIf; // true: not answered; runs under the lock, so it must not call the emulator
         double autoPushPeriodMs = 0.0; // > 0: push a notification this often while subscribed
 
         // Acknowledgements (SetFailover, LoadPreset, SavePreset).
+        // With ackErrorCode 0 the interface still refuses what it cannot do: an unknown parameter
+        // (10), a value it cannot read (11), a preset outside 1 to presetCount (14).
         juce::uint8 ackErrorCode = 0; // 0 carries the request out; any other refuses it
         std::optional<juce::uint8> ackMessageClass; // in place of the request's message class
         std::optional<juce::uint8> ackDataClass; // in place of the request's data class
 
         //==========================================================================
-        // Faults.
+        // Faults. The session and checksum faults apply to replies and notifications alike.
         bool wrongSessionId = false; // replies carry (request's session id + 1) & 0x0FFFFFFF
         bool badChecksum = false; // replies carry a checksum one too high
         bool duplicateReplies = false; // every reply is sent twice
@@ -166,7 +168,7 @@ public:
     //==============================================================================
     Config getConfig() const;
     void setConfig (const Config& newConfig);
-    void configure (const std::function<void (Config&)>& change); // runs under the lock
+    void configure (const std::function<void (Config&)>& change); // runs under the lock: change must not call the emulator
 
     //==============================================================================
     // Records.
