@@ -13,7 +13,9 @@ public:
     juce::int32 probeCursor() const { return component.probeCursor; }
     juce::int32 logLineCounter() const { return component.logLineCounter; }
     bool settingsLoaded() const { return component.settingsLoaded; }
+    void setSettingsLoaded (bool loaded) { component.settingsLoaded = loaded; }
     bool runtimeRequest() const { return component.runtimeRequest; }
+    void setRuntimeRequest (bool requested) { component.runtimeRequest = requested; }
     juce::uint8 runtimeMode() const { return component.runtimeMode; }
     bool isTimerRunning (MainComponent::TimerId id) const { return component.isTimerRunning (id); }
     bool anyTimerRunning() const
@@ -30,6 +32,11 @@ public:
     MidiLogView& midiLog() { return component.midiLog; }
     juce::ToggleButton& showMidiMessagesToggle() { return component.showMidiMessagesToggle; }
 
+    // The component as the listener it registers on its controls (its listener bases are private).
+    juce::Button::Listener* asButtonListener() { return &component; }
+    juce::Label::Listener* asLabelListener() { return &component; }
+    juce::ComboBox::Listener* asComboBoxListener() { return &component; }
+
     void clrGUI() { component.clrGUI(); }
     void updateTriggerModeCombo() { component.updateTriggerModeCombo(); }
     void addMessageToList (const juce::MidiMessage& message, bool isOutgoing) { component.addMessageToList (message, isOutgoing); }
@@ -40,6 +47,11 @@ public:
     {
         component.handleMessage (MidiCallbackMessage (source, message));
     }
+
+    // The engine's own sequences, for tests of the engine itself.
+    void sendToAllOutputs (const unsigned char* body, unsigned short length) { component.sendToAllOutputs (body, length); }
+    void awaitReply() { component.awaitReply(); }
+    void setRuntimeMode (juce::uint8 mode) { component.runtimeMode = mode; }
 
 private:
     MainComponent& component;
