@@ -1,14 +1,23 @@
 #include "ZUNDeviceListBox.h"
 #include "MainComponent.h"
 
+// The list box is its own model, but JUCE 7 reads a model's shared state while the list is
+// built, before the model base exists: so the model is set once the object is whole, and
+// taken away before the model base goes.
 ZUNDeviceListBox::ZUNDeviceListBox (MainComponent& owner)
-    : juce::ListBox ("Device Selector", this)
+    : juce::ListBox ("Device Selector", nullptr)
     , parent (owner)
 {
+    setModel (this);
     setOutlineThickness (1);
     setMultipleSelectionEnabled (false);
     setClickingTogglesRowSelection (true);
     lastSelectedRow = -1;
+}
+
+ZUNDeviceListBox::~ZUNDeviceListBox()
+{
+    setModel (nullptr);
 }
 
 // lastSelectedRow goes first, so the selection change that deselectAllRows causes finds

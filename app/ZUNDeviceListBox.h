@@ -10,7 +10,7 @@ class ZUNDeviceListBox final : public juce::ListBox,
 {
 public:
     explicit ZUNDeviceListBox (MainComponent& owner);
-    ~ZUNDeviceListBox() override = default;
+    ~ZUNDeviceListBox() override;
 
     // Forgets the selection without touching panels or ports, and re-reads the rows.
     void resetList();
