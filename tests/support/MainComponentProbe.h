@@ -13,7 +13,9 @@ public:
     juce::int32 probeCursor() const { return component.probeCursor; }
     juce::int32 logLineCounter() const { return component.logLineCounter; }
     bool settingsLoaded() const { return component.settingsLoaded; }
+    void setSettingsLoaded (bool loaded) { component.settingsLoaded = loaded; }
     bool runtimeRequest() const { return component.runtimeRequest; }
+    void setRuntimeRequest (bool requested) { component.runtimeRequest = requested; }
     juce::uint8 runtimeMode() const { return component.runtimeMode; }
     bool isTimerRunning (MainComponent::TimerId id) const { return component.isTimerRunning (id); }
     bool anyTimerRunning() const
@@ -29,6 +31,11 @@ public:
     ZUNDeviceListBox& deviceListBox() { return *component.deviceListBox; }
     MidiLogView& midiLog() { return component.midiLog; }
     juce::ToggleButton& showMidiMessagesToggle() { return component.showMidiMessagesToggle; }
+
+    // The component as the listener it registers on its controls (its listener bases are private).
+    juce::Button::Listener* asButtonListener() { return &component; }
+    juce::Label::Listener* asLabelListener() { return &component; }
+    juce::ComboBox::Listener* asComboBoxListener() { return &component; }
 
     void clrGUI() { component.clrGUI(); }
     void updateTriggerModeCombo() { component.updateTriggerModeCombo(); }
