@@ -428,10 +428,16 @@ TEST_F (Discovery, ASearchAfterANameTimeOutStartsAfresh)
 //==============================================================================
 struct NameCase
 {
+    const char* title;
     std::string name;
     std::optional<juce::uint8> itemLength; // in place of the item's own length byte
     juce::String expectedRow;
 };
+
+void PrintTo (const NameCase& c, std::ostream* os)
+{
+    *os << c.title;
+}
 
 class ProductNames : public AppFixture,
                      public ::testing::WithParamInterface<NameCase>
@@ -463,12 +469,14 @@ INSTANTIATE_TEST_SUITE_P (
     Discovery,
     ProductNames,
     ::testing::Values (
-        NameCase { "Failover One", {}, "Failover One SN: 12345678" },
-        NameCase { "", {}, " SN: 12345678" },
-        NameCase { std::string ("Ab\0cd", 5), {}, "Abcd SN: 12345678" },
-        NameCase { "Xyz", juce::uint8 (0x7F), "Xyz SN: 12345678" }, // cut at the body's end
-        NameCase { "Xyz", juce::uint8 (6), "Xyz SN: 12345678" }, // one byte beyond the body
-        NameCase { "Xyz", juce::uint8 (3), "X SN: 12345678" },
-        NameCase { "Xyz", juce::uint8 (2), " SN: 12345678" },
-        NameCase { "Xyz", juce::uint8 (1), " SN: 12345678" },
-        NameCase { "Xyz", juce::uint8 (0), " SN: 12345678" }));
+        NameCase { "Plain", "Failover One", {}, "Failover One SN: 12345678" },
+        NameCase { "Empty", "", {}, " SN: 12345678" },
+        NameCase { "ZeroByte", std::string ("Ab\0cd", 5), {}, "Abcd SN: 12345678" },
+        NameCase { "ItemLengthFarBeyondTheFrame", "Xyz", juce::uint8 (0x7F), "Xyz SN: 12345678" }, // cut at the body's end
+        NameCase { "ItemLengthOneBeyondTheBody", "Xyz", juce::uint8 (6), "Xyz SN: 12345678" }, // one byte beyond the body
+        NameCase { "ItemLength3", "Xyz", juce::uint8 (3), "X SN: 12345678" },
+        NameCase { "ItemLength2", "Xyz", juce::uint8 (2), " SN: 12345678" },
+        NameCase { "ItemLength1", "Xyz", juce::uint8 (1), " SN: 12345678" },
+        NameCase { "ItemLength0", "Xyz", juce::uint8 (0), " SN: 12345678" }),
+    [] (const ::testing::TestParamInfo<NameCase>& caseInfo)
+    { return std::string (caseInfo.param.title); });

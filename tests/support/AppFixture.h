@@ -56,6 +56,16 @@ public:
         juce::String input, output;
     };
 
+    // Hand-built frames and bodies for what an emulator does not send by itself.
+    static juce::MidiMessage makeFrame (const std::vector<juce::uint8>& body,
+                                        juce::uint16 productId,
+                                        juce::uint32 serialNumber,
+                                        juce::uint32 sessionId,
+                                        juce::uint32 sequenceNumber);
+
+    // The RetParmVal DeviceInfo reply holding a product name.
+    static std::vector<juce::uint8> productNameBody (const std::string& name);
+
 protected:
     AppFixture();
     ~AppFixture() override;
@@ -91,17 +101,6 @@ protected:
 
     // The open port of an entry, or nullptr.
     MidiInputPort* openInputAt (int index);
-
-    //==============================================================================
-    // Hand-built frames and bodies for what an emulator does not send by itself.
-    static juce::MidiMessage makeFrame (const std::vector<juce::uint8>& body,
-                                        juce::uint16 productId,
-                                        juce::uint32 serialNumber,
-                                        juce::uint32 sessionId,
-                                        juce::uint32 sequenceNumber);
-
-    // The RetParmVal DeviceInfo reply holding a product name.
-    static std::vector<juce::uint8> productNameBody (const std::string& name);
 
     //==============================================================================
     VirtualMidiPortSystem virtualPorts;
