@@ -8,22 +8,17 @@ namespace frames
 {
 using Bytes = std::vector<juce::uint8>;
 
-inline Bytes Of (const juce::MidiMessage& message)
-{
-    const auto* data = message.getRawData();
-    return Bytes (data, data + message.getRawDataSize());
-}
+inline Bytes Of (const juce::MidiMessage& message) { return Bytes (message.getRawData(), message.getRawData() + message.getRawDataSize()); }
+
+inline juce::MidiMessage Build (zun::SysexMessage& builder, const Bytes& body) { return builder.CreateMessage (body.empty() ? nullptr : body.data(), (unsigned short) body.size()); }
 
 // Rewrites the checksum byte (the one before 0xF7) so that the frame sums correctly.
 inline void FixChecksum (Bytes& frame)
 {
-    const auto checksumPos = frame.size() - 2;
     unsigned int sum = 0;
-
-    for (size_t i = zun::Frame::productIdPos; i < checksumPos; ++i)
+    for (size_t i = zun::Frame::productIdPos; i < frame.size() - 2; ++i)
         sum += frame[i];
-
-    frame[checksumPos] = (juce::uint8) (-sum & 0x7F);
+    frame[frame.size() - 2] = (juce::uint8) (-sum & 0x7F);
 }
 
 // A frame assembled by hand, independent of the builder: ids 0 but the session.
@@ -34,14 +29,9 @@ inline Bytes Assemble (const Bytes& body, juce::uint32 sessionId = 0)
     zun::Wire::Write28 (frame.data() + zun::Frame::sessionIdPos, sessionId);
     zun::Wire::Write14 (frame.data() + zun::Frame::bodyLengthPos, (juce::uint32) body.size());
     frame.insert (frame.end(), body.begin(), body.end());
-    frame.push_back (0);
-    frame.push_back (0xF7);
+    frame.insert (frame.end(), { 0, 0xF7 });
     FixChecksum (frame);
     return frame;
 }
 
-inline bool IsValid (const zun::DeviceContainer& container, const Bytes& frame)
-{
-    return container.IsValidMidiMessage (frame.data(), (int) frame.size());
-}
 } // namespace frames

@@ -1,191 +1,91 @@
 #include "CodeTables.h"
 #include "FrameTestHelpers.h"
 #include "RequestTemplates.h"
-#include <cstring>
-#include <map>
 
 using frames::Bytes;
 
 namespace
 {
-// Writes into a global template and puts the original bytes back afterwards, so that
-// no other test sees the change.
-class TemplateEdit
+// Every code that has a word, as "code=word|", in code order: a missing, extra or
+// misspelt word shows in one comparison.
+std::string Listed (const char* (*lookup) (juce::uint8) noexcept, int codes = 256)
 {
-public:
-    TemplateEdit (unsigned char* templateToEdit, size_t size)
-        : bytes (templateToEdit)
-        , original (templateToEdit, templateToEdit + size)
-    {
-    }
+    std::string all;
 
-    ~TemplateEdit() { std::memcpy (bytes, original.data(), original.size()); }
+    for (int code = 0; code < codes; ++code)
+        if (const auto* word = lookup ((juce::uint8) code))
+            all += juce::String::toHexString (code).paddedLeft ('0', 2).toStdString() + "=" + word + "|";
 
-private:
-    unsigned char* bytes;
-    Bytes original;
-};
-
-// Every code of a byte gets its listed name, and an unlisted code none.
-void ExpectNames (const char* (*lookup) (juce::uint8) noexcept, const std::map<int, const char*>& names)
-{
-    for (int code = 0; code < 256; ++code)
-    {
-        const auto* name = lookup ((juce::uint8) code);
-        const auto expected = names.find (code);
-
-        if (expected == names.end())
-            EXPECT_EQ (name, nullptr) << code;
-        else
-            EXPECT_STREQ (name, expected->second) << code;
-    }
+    return all;
 }
 
-Bytes BodyOf (const juce::MidiMessage& message)
+std::string Hex (const unsigned char* bytes, int size) { return juce::String::toHexString (bytes, size).toStdString(); }
+
+std::string BodyOf (const juce::MidiMessage& message)
 {
-    const auto frame = frames::Of (message);
-    return Bytes (frame.begin() + zun::Frame::bodyPos, frame.end() - 2);
+    return Hex (message.getRawData() + zun::Frame::bodyPos, message.getRawDataSize() - zun::Frame::overhead);
 }
 } // namespace
 
-TEST (CodeTables, MonitorWordsOfTheMessageClasses)
+TEST (CodeTables, MonitorWordsAndNamesOfEveryCode)
 {
-    const std::map<int, const char*> words {
-        { 0x00, "None " },
-        { 0x01, "HstSesnVal " },
-        { 0x02, "GetParmDef " },
-        { 0x03, "GetParmVal " },
-        { 0x04, "GetCmdDef " },
-        { 0x10, "SetParmVal " },
-        { 0x11, "SetCmdVal " },
-        { 0x40, "Ack " },
-        { 0x41, "DevSesnVal " },
-        { 0x42, "RetParmDef " },
-        { 0x43, "RetParmVal " },
-        { 0x44, "RetCmdDef " },
-        { 0x50, "NotParmVal, " },
-        { 0x70, "BulkTransfer " },
-        { 0x7F, "Private " },
-    };
+    EXPECT_EQ (Listed (zun::MessageClassMonitorWord), "00=None |01=HstSesnVal |02=GetParmDef |03=GetParmVal |04=GetCmdDef |10=SetParmVal |11=SetCmdVal |40=Ack |41=DevSesnVal |42=RetParmDef |43=RetParmVal |44=RetCmdDef |50=NotParmVal, |70=BulkTransfer |7f=Private |");
+    EXPECT_EQ (Listed (zun::DataClassName), "00=None|01=SessionInfo|02=DeviceInfo|03=DeviceFeature|04=HardwareInfo|05=MIDIInfo|06=MIDIPortInfo|07=MIDIFeature|08=AudioInfo|09=AudioPortInfo|0a=AudioChannelInfo|70=BulkData|7d=SelfTest|7e=License|7f=FirmwareUpdate|");
 
-    ExpectNames (zun::MessageClassMonitorWord, words);
+    EXPECT_EQ (Listed (zun::AckErrorName, 20), "00=None|01=MalformedMessage|02=MClassNotSupported|03=DClassNotSupported|04=MessageInTooLarge|05=MessageOutTooLarge|06=DataBlockLengthInvalid|07=DataBlockTypeInvalid|08=ArgIDInvalid|09=ArgValueInvalid|0a=ParmIDInvalid|0b=ParmValueInvalid|0c=NameInvalid|0d=CmdIDInvalid|0e=CmdValueInvalid|0f=CmdArgInvalid|10=ArgValBlockMissing|11=SubIDInvalid|12=SubIDValueInvalid|13=CmdFailed|");
+    for (int code = 20; code < 256; ++code)
+        EXPECT_STREQ (zun::AckErrorName ((juce::uint8) code), "???") << code;
 }
 
-TEST (CodeTables, NamesOfTheDataClasses)
-{
-    const std::map<int, const char*> names {
-        { 0x00, "None" },
-        { 0x01, "SessionInfo" },
-        { 0x02, "DeviceInfo" },
-        { 0x03, "DeviceFeature" },
-        { 0x04, "HardwareInfo" },
-        { 0x05, "MIDIInfo" },
-        { 0x06, "MIDIPortInfo" },
-        { 0x07, "MIDIFeature" },
-        { 0x08, "AudioInfo" },
-        { 0x09, "AudioPortInfo" },
-        { 0x0A, "AudioChannelInfo" },
-        { 0x70, "BulkData" },
-        { 0x7D, "SelfTest" },
-        { 0x7E, "License" },
-        { 0x7F, "FirmwareUpdate" },
-    };
-
-    ExpectNames (zun::DataClassName, names);
-}
-
-TEST (CodeTables, AcknowledgementErrorNames)
-{
-    const char* const names[] = { "None", "MalformedMessage", "MClassNotSupported", "DClassNotSupported", "MessageInTooLarge", "MessageOutTooLarge", "DataBlockLengthInvalid", "DataBlockTypeInvalid", "ArgIDInvalid", "ArgValueInvalid", "ParmIDInvalid", "ParmValueInvalid", "NameInvalid", "CmdIDInvalid", "CmdValueInvalid", "CmdArgInvalid", "ArgValBlockMissing", "SubIDInvalid", "SubIDValueInvalid", "CmdFailed" };
-
-    for (int code = 0; code < 256; ++code)
-        EXPECT_STREQ (zun::AckErrorName ((juce::uint8) code), code < 20 ? names[code] : "???") << code;
-}
-
-// Every template as it stands at start, and the frame built from it passes the gate.
+// Every template as it stands at start, sent with its length, and its frame passes the gate.
 TEST (RequestTemplates, InitialBytesAndLengths)
 {
-    struct Template
-    {
-        const char* name;
-        const unsigned char* bytes;
-        size_t size;
-        unsigned short length;
-        Bytes expected;
-    };
-
-#define TEMPLATE(name, ...) \
-    Template { #name, name, sizeof(name), name##_Length, Bytes __VA_ARGS__ }
-    const Template templates[] = {
-        TEMPLATE (SXMessage_DeviceDiscovery, { 0x01, 0x01, 0x01, 0x07, 0x03, 0x01, 0x04, 0x01, 0x04, 0x00 }),
-        TEMPLATE (SXMessage_GetProductName, { 0x03, 0x02, 0x01, 0x04, 0x01, 0x01, 0x01 }),
-        TEMPLATE (SXMessage_SavePreset, { 0x11, 0x00, 0x01, 0x08, 0x06, 0x01, 0x05, 0x02, 0x03, 0x00, 0xFF }),
-        TEMPLATE (SXMessage_LoadPreset, { 0x11, 0x00, 0x01, 0x08, 0x06, 0x01, 0x05, 0x02, 0x43, 0x00, 0xFF }),
-        TEMPLATE (SXMessage_GetSettingsAI, { 0x03, 0x08, 0x01, 0x04, 0x01, 0x01, 0x01 }),
-        TEMPLATE (SXMessage_GetSettingsDI, { 0x03, 0x02, 0x01, 0x06, 0x01, 0x03, 0x14, 0x17, 0x19 }),
-        TEMPLATE (SXMessage_GetSettingsDF, { 0x03, 0x03, 0x01, 0x05, 0x01, 0x02, 0x01, 0x04 }),
-        TEMPLATE (SXMessage_GetSettingsPresetName, { 0x03, 0x03, 0x02, 0x05, 0x04, 0x01, 0x09, 0xFF, 0x04, 0x01, 0x01, 0x02 }),
-        TEMPLATE (SXMessage_GetSettingsAudioPortInfo, { 0x03, 0x09, 0x02, 0x05, 0x04, 0x01, 0x10, 0xFF, 0x07, 0x01, 0x04, 0x01, 0x02, 0x03, 0x10 }),
-        TEMPLATE (SXMessage_GetSettingsFailover, { 0x03, 0x03, 0x01, 0x09, 0x01, 0x06, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18 }),
-        TEMPLATE (SXMessage_GetRuntime, { 0x03, 0x03, 0x01, 0x07, 0x01, 0x04, 0x04, 0x10, 0x11, 0x12 }),
-        TEMPLATE (SXMessage_SendRegistration, { 0x11, 0x00, 0x01, 0x07, 0x06, 0x01, 0x04, 0x05, 0xFF, 0x06 }),
+#define TEMPLATE(name, bytes) std::make_tuple (name, (int) sizeof (name), (int) name##_Length, std::string (bytes))
+    const std::tuple<const unsigned char*, int, int, std::string> templates[] = {
+        TEMPLATE (SXMessage_DeviceDiscovery, "01 01 01 07 03 01 04 01 04 00"),
+        TEMPLATE (SXMessage_GetProductName, "03 02 01 04 01 01 01"),
+        TEMPLATE (SXMessage_SavePreset, "11 00 01 08 06 01 05 02 03 00 ff"),
+        TEMPLATE (SXMessage_LoadPreset, "11 00 01 08 06 01 05 02 43 00 ff"),
+        TEMPLATE (SXMessage_GetSettingsAI, "03 08 01 04 01 01 01"),
+        TEMPLATE (SXMessage_GetSettingsDI, "03 02 01 06 01 03 14 17 19"),
+        TEMPLATE (SXMessage_GetSettingsDF, "03 03 01 05 01 02 01 04"),
+        TEMPLATE (SXMessage_GetSettingsPresetName, "03 03 02 05 04 01 09 ff 04 01 01 02"),
+        TEMPLATE (SXMessage_GetSettingsAudioPortInfo, "03 09 02 05 04 01 10 ff 07 01 04 01 02 03 10"),
+        TEMPLATE (SXMessage_GetSettingsFailover, "03 03 01 09 01 06 13 14 15 16 17 18"),
+        TEMPLATE (SXMessage_GetRuntime, "03 03 01 07 01 04 04 10 11 12"),
+        TEMPLATE (SXMessage_SendRegistration, "11 00 01 07 06 01 04 05 ff 06"),
     };
 #undef TEMPLATE
-
     zun::DeviceContainer container;
 
-    for (const auto& t : templates)
+    for (const auto& [bytes, size, length, expected] : templates)
     {
-        SCOPED_TRACE (t.name);
-        EXPECT_EQ (Bytes (t.bytes, t.bytes + t.size), t.expected);
-        EXPECT_EQ (t.length, t.size);
-
-        const auto message = container.sysexMessage.CreateMessage (t.bytes, t.length);
-        EXPECT_EQ (BodyOf (message), t.expected);
-        EXPECT_TRUE (container.IsValidMidiMessage (message));
+        EXPECT_EQ (Hex (bytes, size), expected);
+        EXPECT_EQ (length, size);
+        EXPECT_TRUE (container.IsValidMidiMessage (container.sysexMessage.CreateMessage (bytes, (unsigned short) length)));
     }
 
-    EXPECT_EQ (Bytes (SXMessage_SetFailover, SXMessage_SetFailover + sizeof (SXMessage_SetFailover)),
-               (Bytes { 0x10, 0x03, 0x01, 0xFF, 0x03, 0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF }));
+    EXPECT_EQ (Hex (SXMessage_SetFailover, sizeof (SXMessage_SetFailover)), "10 03 01 ff 03 01 ff ff ff ff ff");
 }
 
-TEST (RequestTemplates, SetFailoverWrittenForOneAndThreeValueBytes)
+TEST (RequestTemplates, SetFailoverAndSendRegistrationWrittenAsTheirSendersDo)
 {
-    const TemplateEdit restore (SXMessage_SetFailover, sizeof (SXMessage_SetFailover));
     zun::SysexMessage builder;
 
-    struct Case
+    // n = 3: one value byte; n = 5: three. Byte 3 = n + 3, byte 6 = n, byte 7 the parameter id.
+    for (const auto& [n, value, expected] : { std::make_tuple (3, Bytes { 0x13, 0x02 }, "10 03 01 06 03 01 03 13 02"),
+                                              std::make_tuple (5, Bytes { 0x18, 0x7F, 0x7E, 0x00 }, "10 03 01 08 03 01 05 18 7f 7e 00") })
     {
-        int n;
-        juce::uint8 parameterId;
-        Bytes value;
-    };
-
-    for (const auto& c : { Case { 3, 0x13, { 0x02 } }, Case { 5, 0x18, { 0x7F, 0x7E, 0x00 } } })
-    {
-        SCOPED_TRACE (c.n);
-        SXMessage_SetFailover[3] = (unsigned char) (c.n + 3);
-        SXMessage_SetFailover[6] = (unsigned char) c.n;
-        SXMessage_SetFailover[7] = c.parameterId;
-        std::copy (c.value.begin(), c.value.end(), SXMessage_SetFailover + 8);
-
-        Bytes expected { 0x10, 0x03, 0x01, (juce::uint8) (c.n + 3), 0x03, 0x01, (juce::uint8) c.n, c.parameterId };
-        expected.insert (expected.end(), c.value.begin(), c.value.end());
-
-        EXPECT_EQ (BodyOf (builder.CreateMessage (SXMessage_SetFailover, (unsigned short) (c.n + 6))), expected);
+        SXMessage_SetFailover[3] = (unsigned char) (n + 3);
+        SXMessage_SetFailover[6] = (unsigned char) n;
+        std::copy (value.begin(), value.end(), SXMessage_SetFailover + 7);
+        EXPECT_EQ (BodyOf (builder.CreateMessage (SXMessage_SetFailover, (unsigned short) (n + 6))), expected);
     }
-
-    // The bytes written stay for the next use.
-    EXPECT_EQ (SXMessage_SetFailover[10], 0x00);
-}
-
-TEST (RequestTemplates, SendRegistrationWrittenForUnsubscribing)
-{
-    const TemplateEdit restore (SXMessage_SendRegistration, sizeof (SXMessage_SendRegistration));
-    zun::SysexMessage builder;
 
     SXMessage_SendRegistration[8] = 2;
+    EXPECT_EQ (BodyOf (builder.CreateMessage (SXMessage_SendRegistration, SXMessage_SendRegistration_Length)), "11 00 01 07 06 01 04 05 02 06");
 
-    EXPECT_EQ (BodyOf (builder.CreateMessage (SXMessage_SendRegistration, SXMessage_SendRegistration_Length)),
-               (Bytes { 0x11, 0x00, 0x01, 0x07, 0x06, 0x01, 0x04, 0x05, 0x02, 0x06 }));
+    // Back to the initial bytes for any test that runs later.
+    std::fill_n (SXMessage_SetFailover + 6, 5, 0xFF);
+    SXMessage_SetFailover[3] = SXMessage_SendRegistration[8] = 0xFF;
 }
