@@ -6,11 +6,10 @@
 #include "VirtualMidiPorts.h"
 
 #include <gtest/gtest.h>
-#include <mutex>
 
-// Sits between the component and the virtual ports and writes down every open, start, stop
-// and close in the order they happen, so a test can tell which port closed before which
-// opened. The ports it hands out report themselves as the source, as every port must.
+// Wraps the virtual ports and writes down every open, start, stop and close in order
+// ("open in <id>", "close out <id>", ...), so a test can tell which port closed before which
+// opened. A refused open is not written. The component uses its ports on the message thread.
 class RecordingPortSystem final : public MidiPortSystem
 {
 public:
@@ -19,22 +18,15 @@ public:
     {
     }
 
-    // Events read "open in <id>", "start in <id>", "stop in <id>", "close in <id>",
-    // "open out <id>", "close out <id>"; a refused open is not written.
-    std::vector<juce::String> events() const;
-    void clearEvents();
-
     juce::Array<juce::MidiDeviceInfo> getAvailableInputs() override { return ports.getAvailableInputs(); }
     juce::Array<juce::MidiDeviceInfo> getAvailableOutputs() override { return ports.getAvailableOutputs(); }
     std::unique_ptr<MidiInputPort> openInput (const juce::String& identifier, MidiInputPortCallback& callback) override;
     std::unique_ptr<MidiOutputPort> openOutput (const juce::String& identifier) override;
 
-    void record (const juce::String& event);
+    std::vector<juce::String> events;
 
 private:
     VirtualMidiPortSystem& ports;
-    mutable std::mutex lock;
-    std::vector<juce::String> log;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (RecordingPortSystem)
 };
@@ -48,7 +40,7 @@ public:
     struct Alert
     {
         juce::String title, message;
-        double timeMs = 0.0; // on the clock of juce::Time::getMillisecondCounterHiRes
+        double timeMs = 0.0; // juce::Time::getMillisecondCounterHiRes
     };
 
     struct PortPair
@@ -56,62 +48,32 @@ public:
         juce::String input, output;
     };
 
-    // Hand-built frames and bodies for what an emulator does not send by itself.
-    static juce::MidiMessage makeFrame (const std::vector<juce::uint8>& body,
-                                        juce::uint16 productId,
-                                        juce::uint32 serialNumber,
-                                        juce::uint32 sessionId,
-                                        juce::uint32 sequenceNumber);
-
-    // The RetParmVal DeviceInfo reply holding a product name.
-    static std::vector<juce::uint8> productNameBody (const std::string& name);
+    static InterfaceEmulator::Config interfaceNamed (const std::string& name, juce::uint16 productId, juce::uint32 serialNumber);
 
 protected:
     AppFixture();
     ~AppFixture() override;
 
-    //==============================================================================
-    // A new input and output, listed after those already there.
-    PortPair addPortPair (const juce::String& name);
-
-    // An interface on a new port pair of its own.
-    InterfaceEmulator& addInterface (InterfaceEmulator::Config config = {});
-
-    // An interface that answers on the given pairs.
+    PortPair addPortPair() { return { virtualPorts.addInput ("Port"), virtualPorts.addOutput ("Port") }; }
+    InterfaceEmulator& addInterface (InterfaceEmulator::Config config = {}) { return addInterfaceOn ({ addPortPair() }, std::move (config)); }
     InterfaceEmulator& addInterfaceOn (const std::vector<PortPair>& pairs, InterfaceEmulator::Config config = {});
 
-    //==============================================================================
-    // Clicks "Search" and lets the message loop handle the click; discovery goes on.
-    void clickSearch();
+    void clickSearch() { ui::click (*app, "Search"); } // discovery goes on
+    bool waitUntilIdle (int timeoutMs = 6000); // idle with no discovery window running
+    bool searchAndWait();
+    bool waitForAlert();
+    void selectRow (int row); // as a click would
+    void showMidiMessages() { probe->showMidiMessagesToggle().setToggleState (true, juce::sendNotificationSync); }
 
-    // Clicks "Search" and waits until discovery is over (idle, no window running); false
-    // when it was not over within the time.
-    bool searchAndWait (int timeoutMs = 6000);
-
-    // Selects a row of the interface list as a click would, then lets the loop run.
-    void selectRow (int row);
-
-    void showMidiMessages (bool shouldShow = true);
-
-    //==============================================================================
-    int numRows();
+    int numRows() { return probe->deviceListBox().getModel()->getNumRows(); }
     juce::String rowText (int row);
-    std::vector<juce::String> logLines();
     int countLogLinesContaining (const juce::String& text);
+    MidiInputPort* openInputAt (int index); // the open port of an input entry, or nullptr
 
-    // The open port of an entry, or nullptr.
-    MidiInputPort* openInputAt (int index);
-
-    //==============================================================================
     VirtualMidiPortSystem virtualPorts;
     RecordingPortSystem ports { virtualPorts };
     std::vector<std::unique_ptr<InterfaceEmulator>> emulators;
-
     std::vector<Alert> alerts; // written on the message thread only
-
     std::unique_ptr<MainComponent> app;
     std::unique_ptr<MainComponentProbe> probe;
-
-private:
-    int nextPortNumber = 1;
 };
