@@ -1,8 +1,6 @@
 #include "InterfaceEmulator.h"
 
-#include <condition_variable>
 #include <mutex>
-#include <thread>
 
 namespace
 {
@@ -205,106 +203,47 @@ void appendNameItem (Bytes& body, juce::uint8 id, const std::string& name, std::
     for (size_t i = 0; i < length; ++i)
         body.push_back ((juce::uint8) (name[i] & 0x7F));
 }
-
-std::string presetName (int number)
-{
-    return ("Preset " + juce::String (number)).toStdString();
-}
 } // namespace
 
 //==============================================================================
 struct InterfaceEmulator::Core
 {
-    struct Pair
-    {
-        juce::String input, output;
-    };
-
-    struct Outgoing
-    {
-        juce::String input;
-        juce::MidiMessage frame;
-        double delayMs;
-    };
-
     Core (VirtualMidiPortSystem& portsToUse, Config initialConfig)
         : ports (portsToUse)
         , config (std::move (initialConfig))
     {
-        pusher = std::thread ([this]
-                              { runAutoPush(); });
     }
 
-    void shutDown()
-    {
-        {
-            const std::lock_guard<std::mutex> guard (lock);
-            detached = true;
-        }
-        pushWake.notify_all();
-
-        if (pusher.joinable())
-            pusher.join();
-    }
-
-    //==============================================================================
-    // Called on the thread that sent the frame.
+    // Called on the thread that sent the frame. Replies go out under the lock, so they keep
+    // their order.
     void handleFrame (int pairIndex, const juce::MidiMessage& message)
     {
-        std::vector<Outgoing> outgoing;
-        bool subscriptionChanged = false;
+        const std::lock_guard<std::mutex> guard (lock);
 
-        {
-            const std::lock_guard<std::mutex> guard (lock);
+        if (detached)
+            return;
 
-            if (detached)
-                return;
+        received.push_back ({ message });
+        auto& record = received.back();
 
-            ReceivedFrame record;
-            record.message = message;
-            record.pairIndex = pairIndex;
+        if (! isWellFormed (message))
+            return;
 
-            if (isWellFormed (message))
-            {
-                const zun::FrameView frame (message);
-                const auto body = bodyOf (message);
-                record.kind = classify (body);
+        const zun::FrameView frame (message);
+        const auto body = bodyOf (message);
+        record.kind = classify (body);
 
-                const bool mine = frame.ProductId() == config.productId && frame.SerialNumber() == config.serialNumber;
-                const bool anyone = frame.ProductId() == 0 && frame.SerialNumber() == 0;
-                record.addressedToMe = mine || anyone;
+        const bool mine = frame.ProductId() == config.productId && frame.SerialNumber() == config.serialNumber;
+        const bool anyone = frame.ProductId() == 0 && frame.SerialNumber() == 0;
 
-                if (record.addressedToMe && ! isIgnored (record.kind, message))
-                {
-                    const bool wasSubscribed = subscribed;
-                    auto replies = respond (record.kind, frame, body, pairIndex);
-                    subscriptionChanged = wasSubscribed != subscribed;
-                    record.answered = ! replies.empty();
+        if ((! mine && ! anyone) || isIgnored (record.kind, message))
+            return;
 
-                    const auto delay = delayFor (record.kind);
+        const auto reply = respond (record.kind, frame, body, pairIndex);
+        record.answered = reply.has_value();
 
-                    for (auto& reply : replies)
-                        for (int copy = 0; copy < (config.duplicateReplies ? 2 : 1); ++copy)
-                            outgoing.push_back ({ pairs[(size_t) pairIndex].input, reply, delay });
-                }
-            }
-
-            received.push_back (record);
-
-            for (auto& out : outgoing)
-                sent.push_back (out.frame);
-        }
-
-        if (subscriptionChanged)
-            pushWake.notify_all();
-
-        send (outgoing);
-    }
-
-    void send (const std::vector<Outgoing>& outgoing)
-    {
-        for (auto& out : outgoing)
-            ports.sendToInput (out.input, out.frame, out.delayMs);
+        for (int copy = 0; reply && copy < (config.duplicateReplies ? 2 : 1); ++copy)
+            ports.sendToInput (inputs[(size_t) pairIndex], *reply, delayFor (record.kind));
     }
 
     bool isIgnored (Kind kind, const juce::MidiMessage& message) const
@@ -323,7 +262,7 @@ struct InterfaceEmulator::Core
 
     //==============================================================================
     // The interface's answer to one request addressed to it, with its effects applied.
-    std::vector<juce::MidiMessage> respond (Kind kind, const zun::FrameView& request, const Bytes& body, int pairIndex)
+    std::optional<juce::MidiMessage> respond (Kind kind, const zun::FrameView& request, const Bytes& body, int pairIndex)
     {
         const auto session = request.SessionId();
         const auto parsed = parseBody (body);
@@ -331,23 +270,23 @@ struct InterfaceEmulator::Core
         switch (kind)
         {
             case Kind::discovery:
-                return { replyFrame (discoveryBody(), session, request.SequenceNumber()) };
+                return replyFrame (discoveryBody(), session, request.SequenceNumber());
 
             case Kind::getProductName:
             {
                 Bytes reply { retParmVal, deviceInfo, 1 };
                 appendNameItem (reply, 0x01, config.productName, config.productNameItemLength);
-                return { replyFrame (reply, session) };
+                return replyFrame (reply, session);
             }
 
             case Kind::getSettingsAI:
-                return { replyFrame ({ retParmVal, audioInfo, 1, 6, parmValList, 1, 3, 0x01, config.audioPortCount }, session) };
+                return replyFrame ({ retParmVal, audioInfo, 1, 6, parmValList, 1, 3, 0x01, config.audioPortCount }, session);
 
             case Kind::getSettingsDI:
-                return { replyFrame ({ retParmVal, deviceInfo, 1, 12, parmValList, 3, 3, 0x14, config.presetCount, 3, 0x17, config.deviceInfo17, 3, 0x19, config.keepAlivePeriod }, session) };
+                return replyFrame ({ retParmVal, deviceInfo, 1, 12, parmValList, 3, 3, 0x14, config.presetCount, 3, 0x17, config.deviceInfo17, 3, 0x19, config.keepAlivePeriod }, session);
 
             case Kind::getSettingsDF:
-                return { replyFrame ({ retParmVal, deviceFeature, 1, 9, parmValList, 2, 3, 0x01, config.currentPreset, 3, 0x04, config.currentScene }, session) };
+                return replyFrame ({ retParmVal, deviceFeature, 1, 9, parmValList, 2, 3, 0x01, config.currentPreset, 3, 0x04, config.currentScene }, session);
 
             case Kind::getSettingsPresetName:
             {
@@ -355,28 +294,28 @@ struct InterfaceEmulator::Core
                 const auto name = p >= 1 && (size_t) p <= config.presetNames.size() ? config.presetNames[p - 1u] : std::string();
                 Bytes reply { retParmVal, deviceFeature, 2, 5, argValList, 1, 0x09, p };
                 appendNameItem (reply, 0x02, name, config.presetNameItemLength);
-                return { replyFrame (reply, session) };
+                return replyFrame (reply, session);
             }
 
             case Kind::getSettingsAudioPortInfo:
             {
                 const auto k = *parsed.argument (0x10);
                 const auto port = k >= 1 && (size_t) k <= config.audioPorts.size() ? config.audioPorts[k - 1u] : AudioPort();
-                return { replyFrame ({ retParmVal, audioPortInfo, 2, 5, argValList, 1, 0x10, k, 16, parmValList, 4, 3, 0x01, port.type, 3, 0x02, port.number, 3, 0x03, port.parameter03, 4, 0x10, port.parameter10, port.channelCount }, session) };
+                return replyFrame ({ retParmVal, audioPortInfo, 2, 5, argValList, 1, 0x10, k, 16, parmValList, 4, 3, 0x01, port.type, 3, 0x02, port.number, 3, 0x03, port.parameter03, 4, 0x10, port.parameter10, port.channelCount }, session);
             }
 
             case Kind::getSettingsFailover:
-                return { replyFrame (failoverBody(), session) };
+                return replyFrame (failoverBody(), session);
 
             case Kind::getRuntime:
-                return { replyFrame (runtimeBody (retParmVal), session) };
+                return replyFrame (runtimeBody (retParmVal), session);
 
             case Kind::setFailover:
-                return { replyFrame (acknowledgement (body, applySetting (parsed.items.front())), session) };
+                return replyFrame (acknowledgement (body, applySetting (parsed.items.front())), session);
 
             case Kind::loadPreset:
             case Kind::savePreset:
-                return { replyFrame (acknowledgement (body, applyPresetCommand (kind, parsed.items.front()[3])), session) };
+                return replyFrame (acknowledgement (body, applyPresetCommand (kind, parsed.items.front()[3])), session);
 
             case Kind::subscribe:
                 subscribed = true;
@@ -397,89 +336,57 @@ struct InterfaceEmulator::Core
         return {};
     }
 
+    // The chosen refusal code, else the interface's own.
+    juce::uint8 refusal (juce::uint8 ownCode) const { return config.ackErrorCode != 0 ? config.ackErrorCode : ownCode; }
+
     // Error code for a SetFailover item (id, values); a zero code applies the value.
     juce::uint8 applySetting (const Bytes& item)
     {
+        auto& c = config;
         const auto id = item[0];
-        const auto valueCount = item.size() - 1;
         auto value = [&item] (size_t i)
         { return i + 1 < item.size() ? item[i + 1] : (juce::uint8) 0; };
 
-        const bool known = id == 0x04 || id == 0x10 || id == 0x11 || (id >= 0x13 && id <= 0x18);
+        const std::map<juce::uint8, juce::uint8*> single { { 0x04, &c.currentScene }, { 0x10, &c.armed }, { 0x11, &c.alarm }, { 0x13, &c.failoverMode }, { 0x14, &c.options }, { 0x15, &c.triggerMode } };
+        const bool group = id == 0x16 || id == 0x17; // sub-parameter 1 trigger, 2 channel or port, 3 time-out
 
-        if (! known)
-            return config.ackErrorCode != 0 ? config.ackErrorCode : parmIdInvalid;
+        if (single.count (id) == 0 && ! group && id != 0x18)
+            return refusal (parmIdInvalid);
 
-        const bool group = id == 0x16 || id == 0x17;
         const size_t needed = id == 0x18 ? 3 : (group ? (value (0) == 3 ? 3 : 2) : 1);
-        const bool validSub = ! group || (value (0) >= 1 && value (0) <= 3);
 
-        if (valueCount < needed || ! validSub)
-            return config.ackErrorCode != 0 ? config.ackErrorCode : parmValueInvalid;
+        if (item.size() - 1 < needed || (group && (value (0) < 1 || value (0) > 3)))
+            return refusal (parmValueInvalid);
 
-        if (config.ackErrorCode != 0)
-            return config.ackErrorCode;
+        if (c.ackErrorCode != 0)
+            return c.ackErrorCode;
 
         const auto fourteen = (juce::uint16) ((value (1) << 7) | value (2));
+        const bool audio = id == 0x16;
 
-        switch (id)
-        {
-            case 0x04:
-                config.currentScene = value (0);
-                break;
-            case 0x10:
-                config.armed = value (0);
-                break;
-            case 0x11:
-                config.alarm = value (0);
-                break;
-            case 0x13:
-                config.failoverMode = value (0);
-                break;
-            case 0x14:
-                config.options = value (0);
-                break;
-            case 0x15:
-                config.triggerMode = value (0);
-                break;
-            case 0x16:
-                if (value (0) == 1)
-                    config.audioTrigger = value (1);
-                if (value (0) == 2)
-                    config.audioChannel = value (1);
-                if (value (0) == 3)
-                    config.audioTimeout = fourteen;
-                break;
-            case 0x17:
-                if (value (0) == 1)
-                    config.midiTrigger = value (1);
-                if (value (0) == 2)
-                    config.midiPort = value (1);
-                if (value (0) == 3)
-                    config.midiTimeout = fourteen;
-                break;
-            case 0x18:
-                config.maxVolume = (juce::int16) (juce::uint16) ((value (0) << 14) | (value (1) << 7) | value (2));
-                break;
-            default:
-                break;
-        }
+        if (single.count (id) != 0)
+            *single.at (id) = value (0);
+        else if (id == 0x18)
+            c.maxVolume = (juce::int16) (juce::uint16) ((value (0) << 14) | fourteen);
+        else if (value (0) == 1)
+            (audio ? c.audioTrigger : c.midiTrigger) = value (1);
+        else if (value (0) == 2)
+            (audio ? c.audioChannel : c.midiPort) = value (1);
+        else
+            (audio ? c.audioTimeout : c.midiTimeout) = fourteen;
 
         return 0;
     }
 
     juce::uint8 applyPresetCommand (Kind kind, juce::uint8 preset)
     {
-        if (config.ackErrorCode != 0)
-            return config.ackErrorCode;
-
         if (preset < 1 || preset > config.presetCount)
-            return cmdValueInvalid;
+            return refusal (cmdValueInvalid);
 
-        if (kind == Kind::loadPreset)
+        if (config.ackErrorCode == 0 && kind == Kind::loadPreset)
             config.currentPreset = preset;
 
-        return 0;
+        return config.ackErrorCode;
     }
 
     Bytes acknowledgement (const Bytes& request, juce::uint8 code) const
@@ -540,123 +447,30 @@ struct InterfaceEmulator::Core
         if (! config.badChecksum)
             return frame;
 
-        juce::MemoryBlock bytes (frame.getRawData(), (size_t) frame.getRawDataSize());
-        auto* data = static_cast<juce::uint8*> (bytes.getData());
-        auto& checksum = data[bytes.getSize() - 2];
-        checksum = (juce::uint8) ((checksum + 1) & 0x7F);
-        return juce::MidiMessage (bytes.getData(), (int) bytes.getSize(), 0.0);
-    }
-
-    //==============================================================================
-    std::optional<Outgoing> makePushLocked()
-    {
-        if (! subscribed || subscriptionPair < 0)
-            return {};
-
-        auto frame = replyFrame (runtimeBody (notParmVal), subscriptionSession);
-        sent.push_back (frame);
-        return Outgoing { pairs[(size_t) subscriptionPair].input, frame, 0.0 };
-    }
-
-    void runAutoPush()
-    {
-        std::unique_lock<std::mutex> guard (lock);
-        double nextPush = 0.0;
-
-        while (! detached)
-        {
-            const auto period = config.autoPushPeriodMs;
-
-            if (period <= 0.0 || ! subscribed)
-            {
-                nextPush = 0.0;
-                pushWake.wait (guard);
-                continue;
-            }
-
-            const auto now = juce::Time::getMillisecondCounterHiRes();
-
-            if (nextPush == 0.0 || nextPush > now + period)
-                nextPush = now + period;
-
-            if (now < nextPush)
-            {
-                pushWake.wait_for (guard, std::chrono::microseconds ((juce::int64) ((nextPush - now) * 1000.0) + 1));
-                continue;
-            }
-
-            nextPush += period;
-            auto push = makePushLocked();
-            guard.unlock();
-
-            if (push)
-                send ({ *push });
-
-            guard.lock();
-        }
+        Bytes bytes (frame.getRawData(), frame.getRawData() + frame.getRawDataSize());
+        bytes[bytes.size() - 2] = (juce::uint8) ((bytes[bytes.size() - 2] + 1) & 0x7F);
+        return juce::MidiMessage (bytes.data(), (int) bytes.size());
     }
 
     //==============================================================================
     VirtualMidiPortSystem& ports;
 
-    mutable std::mutex lock;
+    std::mutex lock;
     Config config;
-    std::vector<Pair> pairs;
+    std::vector<juce::String> inputs; // the application's input of each attached pair
     std::vector<ReceivedFrame> received;
-    std::vector<juce::MidiMessage> sent;
     zun::SysexMessage builder;
-    juce::uint32 ownSequence = 0;
-    bool subscribed = false;
-    juce::uint32 subscriptionSession = 0;
+    juce::uint32 ownSequence = 0, subscriptionSession = 0;
+    bool subscribed = false, detached = false;
     int subscriptionPair = -1;
-    bool detached = false;
-
-    std::condition_variable pushWake;
-    std::thread pusher;
 };
 
 //==============================================================================
 juce::String InterfaceEmulator::describe (RequestKind kind)
 {
-    switch (kind)
-    {
-        case RequestKind::malformed:
-            return "malformed";
-        case RequestKind::unknown:
-            return "unknown";
-        case RequestKind::ping:
-            return "ping";
-        case RequestKind::discovery:
-            return "discovery";
-        case RequestKind::getProductName:
-            return "getProductName";
-        case RequestKind::getSettingsAI:
-            return "getSettingsAI";
-        case RequestKind::getSettingsDI:
-            return "getSettingsDI";
-        case RequestKind::getSettingsDF:
-            return "getSettingsDF";
-        case RequestKind::getSettingsPresetName:
-            return "getSettingsPresetName";
-        case RequestKind::getSettingsAudioPortInfo:
-            return "getSettingsAudioPortInfo";
-        case RequestKind::getSettingsFailover:
-            return "getSettingsFailover";
-        case RequestKind::getRuntime:
-            return "getRuntime";
-        case RequestKind::setFailover:
-            return "setFailover";
-        case RequestKind::loadPreset:
-            return "loadPreset";
-        case RequestKind::savePreset:
-            return "savePreset";
-        case RequestKind::subscribe:
-            return "subscribe";
-        case RequestKind::unsubscribe:
-            return "unsubscribe";
-    }
-
-    return {};
+    static constexpr const char* names[] = { "malformed", "unknown", "ping", "discovery", "getProductName", "getSettingsAI", "getSettingsDI", "getSettingsDF", "getSettingsPresetName", "getSettingsAudioPortInfo", "getSettingsFailover", "getRuntime", "setFailover", "loadPreset", "savePreset", "subscribe", "unsubscribe" };
+    static_assert (std::size (names) == (size_t) RequestKind::unsubscribe + 1, "one name for each kind");
+    return names[(size_t) kind];
 }
 
 //==============================================================================
@@ -672,7 +486,7 @@ void InterfaceEmulator::Config::setPresets (int count)
     presetNames.clear();
 
     for (int p = 1; p <= count; ++p)
-        presetNames.push_back (presetName (p));
+        presetNames.push_back ("Preset " + std::to_string (p));
 }
 
 void InterfaceEmulator::Config::setAudioPorts (int count, bool withUsbd1, bool withUsbd2)
@@ -686,7 +500,7 @@ void InterfaceEmulator::Config::setAudioPorts (int count, bool withUsbd1, bool w
     if (withUsbd2 && (int) audioPorts.size() < count)
         audioPorts.push_back ({ 1, 2, 1, 2, 6 });
 
-    // Then Analog, Mixer and Tone Generator ports in turn, numbered within their type.
+    // Analog, Mixer and Tone Generator ports in turn.
     const juce::uint8 types[] = { 2, 3, 4 };
     const juce::uint8 channels[] = { 2, 2, 1 };
     juce::uint8 numbers[] = { 0, 0, 0 };
@@ -705,10 +519,11 @@ InterfaceEmulator::InterfaceEmulator (VirtualMidiPortSystem& ports, Config initi
 }
 
 // The output listeners keep the core alive and find it detached, so the ports may outlive
-// the emulator (and a frame being sent right now is finished safely).
+// the emulator (and a frame being handled right now is finished safely).
 InterfaceEmulator::~InterfaceEmulator()
 {
-    core->shutDown();
+    const std::lock_guard<std::mutex> guard (core->lock);
+    core->detached = true;
 }
 
 int InterfaceEmulator::attach (const juce::String& appInputIdentifier, const juce::String& appOutputIdentifier)
@@ -717,8 +532,8 @@ int InterfaceEmulator::attach (const juce::String& appInputIdentifier, const juc
 
     {
         const std::lock_guard<std::mutex> guard (core->lock);
-        index = (int) core->pairs.size();
-        core->pairs.push_back ({ appInputIdentifier, appOutputIdentifier });
+        index = (int) core->inputs.size();
+        core->inputs.push_back (appInputIdentifier);
     }
 
     core->ports.setOutputListener (appOutputIdentifier, [c = core, index] (const juce::MidiMessage& message)
@@ -726,26 +541,10 @@ int InterfaceEmulator::attach (const juce::String& appInputIdentifier, const juc
     return index;
 }
 
-//==============================================================================
-InterfaceEmulator::Config InterfaceEmulator::getConfig() const
-{
-    const std::lock_guard<std::mutex> guard (core->lock);
-    return core->config;
-}
-
-void InterfaceEmulator::setConfig (const Config& newConfig)
-{
-    configure ([&newConfig] (Config& c)
-               { c = newConfig; });
-}
-
 void InterfaceEmulator::configure (const std::function<void (Config&)>& change)
 {
-    {
-        const std::lock_guard<std::mutex> guard (core->lock);
-        change (core->config);
-    }
-    core->pushWake.notify_all();
+    const std::lock_guard<std::mutex> guard (core->lock);
+    change (core->config);
 }
 
 //==============================================================================
@@ -773,17 +572,10 @@ std::optional<InterfaceEmulator::ReceivedFrame> InterfaceEmulator::lastOf (Reque
     return {};
 }
 
-std::vector<juce::MidiMessage> InterfaceEmulator::sentFrames() const
-{
-    const std::lock_guard<std::mutex> guard (core->lock);
-    return core->sent;
-}
-
 void InterfaceEmulator::clear()
 {
     const std::lock_guard<std::mutex> guard (core->lock);
     core->received.clear();
-    core->sent.clear();
 }
 
 //==============================================================================
@@ -801,17 +593,12 @@ juce::uint32 InterfaceEmulator::subscriptionSessionId() const
 
 bool InterfaceEmulator::pushNotification()
 {
-    std::optional<Core::Outgoing> push;
+    const std::lock_guard<std::mutex> guard (core->lock);
 
-    {
-        const std::lock_guard<std::mutex> guard (core->lock);
-        push = core->makePushLocked();
-    }
-
-    if (! push)
+    if (! core->subscribed)
         return false;
 
-    core->send ({ *push });
+    core->ports.sendToInput (core->inputs[(size_t) core->subscriptionPair], core->replyFrame (core->runtimeBody (notParmVal), core->subscriptionSession));
     return true;
 }
 
@@ -836,20 +623,10 @@ std::vector<juce::uint8> InterfaceEmulator::runtimeStatusBody (juce::uint8 messa
 
 void InterfaceEmulator::sendToApp (const juce::MidiMessage& frame, int pairIndex, double delayMs)
 {
-    juce::String input;
+    const std::lock_guard<std::mutex> guard (core->lock);
 
-    {
-        const std::lock_guard<std::mutex> guard (core->lock);
-
-        if (pairIndex < 0 || pairIndex >= (int) core->pairs.size())
-        {
-            jassertfalse;
-            return;
-        }
-
-        input = core->pairs[(size_t) pairIndex].input;
-        core->sent.push_back (frame);
-    }
-
-    core->ports.sendToInput (input, frame, delayMs);
+    if (pairIndex < 0 || pairIndex >= (int) core->inputs.size())
+        jassertfalse;
+    else
+        core->ports.sendToInput (core->inputs[(size_t) pairIndex], frame, delayMs);
 }

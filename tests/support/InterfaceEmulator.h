@@ -8,24 +8,19 @@
 #include <string>
 #include <vector>
 
-// A stand-in for the audio and MIDI interface, for tests. It listens on the application's
-// MIDI outputs and answers into the application's MIDI inputs through a VirtualMidiPortSystem,
-// exactly as the application expects of the real interface.
+// A stand-in for the audio and MIDI interface, for tests: it listens on the application's MIDI
+// outputs and answers into its inputs through a VirtualMidiPortSystem.
 //
-// It checks every frame as an interface would (envelope F0 00 2E 5A 7D ... F7, size = body
-// length + 24, body length not 1, checksum) and answers only requests that carry its own
-// product id and serial number, or zeros in both. Replies carry its own product id and
-// serial number and the session id of the request they answer; the discovery reply also
-// echoes the request's sequence number. Pushed notifications carry the session id of the
-// subscription. Every frame it receives is recorded, answered or not.
+// It checks each frame as an interface would (envelope F0 00 2E 5A 7D ... F7, size = body
+// length + 24, body length not 1, checksum) and answers only requests with its own product id
+// and serial number, or zeros in both. Replies carry its own ids and the session id of the
+// request they answer (a discovery reply also echoes the request's sequence number); pushed
+// notifications carry the session id of the subscription. Every received frame is recorded.
 //
-// One emulator is one interface. Attach it to several (input, output) pairs to make the same
-// interface reachable over several pairs; use two emulators for two interfaces.
-//
-// Threads: requests arrive on the thread that sends them (the message thread for the
-// application); replies are handed to VirtualMidiPortSystem::sendToInput, which delivers them
-// on the input's own thread. Configuration and records are guarded by one lock, so every
-// public function may be called from any thread. Destroy the emulator before the port system.
+// One emulator is one interface: attach it to several pairs to reach it over each of them.
+// Requests are handled on the sender's thread, replies arrive on the input's thread; one lock
+// guards configuration and records, so any function may be called from any thread. Destroy the
+// emulator before the port system.
 class InterfaceEmulator final
 {
 public:
@@ -65,8 +60,7 @@ public:
         juce::uint8 channelCount = 0; // second byte of parameter 0x10
     };
 
-    // Everything the emulated interface holds and every knob a test may turn. Plain data:
-    // read it with getConfig(), change it with configure() or setConfig().
+    // Everything the emulated interface holds and every knob a test may turn.
     struct Config
     {
         //==========================================================================
@@ -114,11 +108,10 @@ public:
         std::map<RequestKind, double> replyDelayMsFor; // per-kind delay, in place of replyDelayMs
         std::vector<RequestKind> ignoredRequests; // recorded, neither answered nor acted on
         std::function<bool (RequestKind, const juce::MidiMessage&)> ignoreIf; // true: not answered; runs under the lock, so it must not call the emulator
-        double autoPushPeriodMs = 0.0; // > 0: push a notification this often while subscribed
 
-        // Acknowledgements (SetFailover, LoadPreset, SavePreset).
-        // With ackErrorCode 0 the interface still refuses what it cannot do: an unknown parameter
-        // (10), a value it cannot read (11), a preset outside 1 to presetCount (14).
+        // Acknowledgements (SetFailover, LoadPreset, SavePreset). With ackErrorCode 0 the interface
+        // still refuses an unknown parameter (10), a value it cannot read (11), a preset outside
+        // 1 to presetCount (14).
         juce::uint8 ackErrorCode = 0; // 0 carries the request out; any other refuses it
         std::optional<juce::uint8> ackMessageClass; // in place of the request's message class
         std::optional<juce::uint8> ackDataClass; // in place of the request's data class
@@ -137,8 +130,7 @@ public:
         void setPresets (int count);
 
         // Fills audioPortCount and audioPorts with count ports: USBD 1 (8 channels) and USBD 2
-        // (6 channels) first where asked for, then Analog, Mixer and Tone Generator ports in
-        // turn, numbered within their type.
+        // (6 channels) first where asked for, then Analog, Mixer and Tone Generator in turn.
         void setAudioPorts (int count, bool withUsbd1 = true, bool withUsbd2 = true);
 
         // Starts with 4 presets and 4 ports (USBD 1, USBD 2, Analog, Mixer).
@@ -151,23 +143,18 @@ public:
     {
         juce::MidiMessage message;
         RequestKind kind = RequestKind::malformed;
-        bool addressedToMe = false; // well formed, with its own ids or zeros
         bool answered = false; // a reply went out (or is on its way)
-        int pairIndex = -1; // which attached pair it came in on
     };
 
     //==============================================================================
     explicit InterfaceEmulator (VirtualMidiPortSystem& ports, Config initialConfig = {});
     ~InterfaceEmulator();
 
-    // Listens on the application's output and answers into the application's input of the
-    // same pair. Returns the pair's index (0 for the first attach). The emulator replaces
-    // the output's listener.
+    // Listens on the application's output (replacing its listener) and answers into the input of
+    // the same pair. Returns the pair's index, 0 for the first.
     int attach (const juce::String& appInputIdentifier, const juce::String& appOutputIdentifier);
 
     //==============================================================================
-    Config getConfig() const;
-    void setConfig (const Config& newConfig);
     void configure (const std::function<void (Config&)>& change); // runs under the lock: change must not call the emulator
 
     //==============================================================================
@@ -175,8 +162,7 @@ public:
     std::vector<ReceivedFrame> receivedFrames() const;
     int countOf (RequestKind kind) const;
     std::optional<ReceivedFrame> lastOf (RequestKind kind) const; // empty when none came
-    std::vector<juce::MidiMessage> sentFrames() const; // replies and notifications, as sent
-    void clear(); // forgets received and sent frames
+    void clear(); // forgets the received frames
 
     //==============================================================================
     // Notifications.
@@ -188,10 +174,9 @@ public:
     bool pushNotification();
 
     //==============================================================================
-    // Building blocks for tests that need a frame the emulator would not send by itself.
+    // Building blocks for frames the emulator would not send by itself.
 
-    // A frame with this emulator's ids, the given session and sequence numbers and a correct
-    // checksum; no fault is applied.
+    // A frame with this emulator's ids and a correct checksum; no fault is applied.
     juce::MidiMessage makeFrame (const std::vector<juce::uint8>& body, juce::uint32 sessionId, juce::uint32 sequenceNumber) const;
 
     // The bodies the emulator answers with, from its present configuration.

@@ -9,54 +9,91 @@ namespace virtual_ports
 {
 inline double hiResMs() { return juce::Time::getMillisecondCounterHiRes(); }
 
-// The delivery side of one open input: its queue, its thread and the hand-shake that lets
-// stop() wait for a callback that is running, as JUCE's MidiInput::stop does.
-struct InputChannel
-{
-    struct Pending
-    {
-        double dueMs;
-        juce::MidiMessage message;
-    };
+class Input;
 
-    InputChannel (MidiInputPortCallback& callbackToUse, MidiInputPort& portToReport)
-        : callback (callbackToUse)
-        , port (portToReport)
+// One listed port: an input keeps its open instances, an output its listener.
+struct Entry
+{
+    juce::MidiDeviceInfo info;
+    bool refuse = false;
+    std::vector<Input*> open;
+    VirtualMidiPortSystem::OutputListener listener;
+};
+
+// The port tables, shared by the system and every port it opened.
+struct Tables
+{
+    juce::String add (std::deque<Entry>& entries, const juce::String& name, const juce::String& kind, VirtualMidiPortSystem::OutputListener listener = {})
     {
+        const std::lock_guard<std::mutex> guard (lock);
+        entries.push_back ({ juce::MidiDeviceInfo (name, "virtual-" + kind + "-" + juce::String (++lastId)), false, {}, std::move (listener) });
+        return entries.back().info.identifier;
     }
 
-    void startThread()
+    juce::Array<juce::MidiDeviceInfo> list (const std::deque<Entry>& entries)
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        juce::Array<juce::MidiDeviceInfo> result;
+
+        for (auto& entry : entries)
+            result.add (entry.info);
+
+        return result;
+    }
+
+    static Entry* find (std::deque<Entry>& entries, const juce::String& identifier)
+    {
+        for (auto& entry : entries)
+            if (entry.info.identifier == identifier)
+                return &entry;
+        return nullptr;
+    }
+
+    std::mutex lock;
+    std::deque<Entry> inputs, outputs; // a deque keeps entries in place as ports are added
+    int lastId = 0, numOpen = 0;
+};
+
+//==============================================================================
+// An open input: a queue sorted by due time and a thread that delivers it. stop() waits for a
+// running callback, as JUCE's MidiInput::stop does.
+class Input final : public MidiInputPort
+{
+public:
+    Input (std::shared_ptr<Tables> tablesToUse, Entry& entryToUse, MidiInputPortCallback& callbackToUse)
+        : tables (std::move (tablesToUse))
+        , entry (entryToUse)
+        , callback (callbackToUse)
     {
         thread = std::thread ([this]
                               { run(); });
-        threadId = thread.get_id();
     }
+
+    ~Input() override
+    {
+        {
+            const std::lock_guard<std::mutex> guard (tables->lock);
+            entry.open.erase (std::find (entry.open.begin(), entry.open.end(), this));
+            --tables->numOpen;
+        }
+
+        setStarted (false, true);
+        jassert (std::this_thread::get_id() != thread.get_id()); // not from its own callback
+        thread.join();
+    }
+
+    void start() override { setStarted (true); }
+    void stop() override { setStarted (false); }
 
     void queue (const juce::MidiMessage& message, double dueMs)
     {
         {
             const std::lock_guard<std::mutex> guard (lock);
-
-            // Sorted by due time; equal times keep the order they were sent in.
+            // Equal due times keep the order they were sent in.
             auto position = std::find_if (pending.begin(), pending.end(), [dueMs] (const Pending& p)
                                           { return p.dueMs > dueMs; });
             pending.insert (position, { dueMs, message });
         }
-        wake.notify_all();
-    }
-
-    void setStarted (bool shouldRun)
-    {
-        std::unique_lock<std::mutex> guard (lock);
-        started = shouldRun;
-
-        // After stop() returns no callback runs or will run; a callback that stops its own
-        // input cannot wait for itself.
-        if (! shouldRun && std::this_thread::get_id() != threadId)
-            idle.wait (guard, [this]
-                       { return ! delivering; });
-
-        guard.unlock();
         wake.notify_all();
     }
 
@@ -66,31 +103,36 @@ struct InputChannel
         return started;
     }
 
-    // True while a callback runs or a message whose time has come waits for its thread.
+    // True while a callback runs or a message that has fallen due waits for the thread.
     bool isBusy (double nowMs)
     {
         const std::lock_guard<std::mutex> guard (lock);
         return delivering || (! pending.empty() && pending.front().dueMs <= nowMs);
     }
 
-    void quit()
+private:
+    struct Pending
     {
-        setStarted (false);
+        double dueMs;
+        juce::MidiMessage message;
+    };
 
-        {
-            const std::lock_guard<std::mutex> guard (lock);
-            quitting = true;
-        }
+    // Once stopped, no callback runs or will run; a callback that stops its own input cannot
+    // wait for itself.
+    void setStarted (bool shouldRun, bool quit = false)
+    {
+        std::unique_lock<std::mutex> guard (lock);
+        started = shouldRun;
+        quitting = quitting || quit;
+
+        if (! shouldRun && std::this_thread::get_id() != thread.get_id())
+            idle.wait (guard, [this]
+                       { return ! delivering; });
+
+        guard.unlock();
         wake.notify_all();
-
-        if (thread.joinable())
-        {
-            jassert (std::this_thread::get_id() != threadId); // an input cannot be destroyed from its own callback
-            thread.join();
-        }
     }
 
-private:
     void run()
     {
         std::unique_lock<std::mutex> guard (lock);
@@ -120,137 +162,49 @@ private:
 
             delivering = true;
             guard.unlock();
-
             message.setTimeStamp (hiResMs() * 0.001);
-            callback.handleIncomingMidiMessage (&port, message);
-
+            callback.handleIncomingMidiMessage (this, message);
             guard.lock();
             delivering = false;
             idle.notify_all();
         }
     }
 
+    std::shared_ptr<Tables> tables;
+    Entry& entry;
     MidiInputPortCallback& callback;
-    MidiInputPort& port;
-
     std::mutex lock;
     std::condition_variable wake, idle;
     std::deque<Pending> pending;
     bool started = false, quitting = false, delivering = false;
     std::thread thread;
-    std::thread::id threadId;
-};
-//==============================================================================
-// The port tables shared by the system and every port it opened.
-struct Tables
-{
-    using OutputListener = VirtualMidiPortSystem::OutputListener;
 
-    struct InputEntry
-    {
-        juce::MidiDeviceInfo info;
-        bool refuse = false;
-        int openCount = 0;
-        std::vector<std::shared_ptr<InputChannel>> open;
-    };
-
-    struct OutputEntry
-    {
-        juce::MidiDeviceInfo info;
-        bool refuse = false;
-        int openCount = 0;
-        int numOpen = 0;
-        OutputListener listener;
-    };
-
-    InputEntry* findInput (const juce::String& identifier)
-    {
-        for (auto& entry : inputs)
-            if (entry.info.identifier == identifier)
-                return &entry;
-        return nullptr;
-    }
-
-    OutputEntry* findOutput (const juce::String& identifier)
-    {
-        for (auto& entry : outputs)
-            if (entry.info.identifier == identifier)
-                return &entry;
-        return nullptr;
-    }
-
-    juce::String makeIdentifier (const char* kind) { return "virtual-" + juce::String (kind) + "-" + juce::String (++lastId); }
-
-    mutable std::mutex lock;
-    std::deque<InputEntry> inputs; // a deque keeps entries in place as ports are added
-    std::deque<OutputEntry> outputs;
-    int lastId = 0;
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Input)
 };
 
-//==============================================================================
-class VirtualMidiInput final : public MidiInputPort
+class Output final : public MidiOutputPort
 {
 public:
-    VirtualMidiInput (std::shared_ptr<Tables> stateToUse, const juce::String& id, MidiInputPortCallback& callback)
-        : state (std::move (stateToUse))
-        , identifier (id)
-        , channel (std::make_shared<InputChannel> (callback, *this))
-    {
-        channel->startThread();
-    }
-
-    ~VirtualMidiInput() override
-    {
-        {
-            const std::lock_guard<std::mutex> guard (state->lock);
-
-            if (auto* entry = state->findInput (identifier))
-                entry->open.erase (std::remove (entry->open.begin(), entry->open.end(), channel), entry->open.end());
-        }
-
-        channel->quit();
-    }
-
-    void start() override { channel->setStarted (true); }
-    void stop() override { channel->setStarted (false); }
-
-    const std::shared_ptr<InputChannel>& getChannel() const { return channel; }
-
-private:
-    std::shared_ptr<Tables> state;
-    juce::String identifier;
-    std::shared_ptr<InputChannel> channel;
-
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VirtualMidiInput)
-};
-
-class VirtualMidiOutput final : public MidiOutputPort
-{
-public:
-    VirtualMidiOutput (std::shared_ptr<Tables> stateToUse, const juce::String& id)
-        : state (std::move (stateToUse))
-        , identifier (id)
+    Output (std::shared_ptr<Tables> tablesToUse, Entry& entryToUse)
+        : tables (std::move (tablesToUse))
+        , entry (entryToUse)
     {
     }
 
-    ~VirtualMidiOutput() override
+    ~Output() override
     {
-        const std::lock_guard<std::mutex> guard (state->lock);
-
-        if (auto* entry = state->findOutput (identifier))
-            --entry->numOpen;
+        const std::lock_guard<std::mutex> guard (tables->lock);
+        --tables->numOpen;
     }
 
-    // The listener runs on the caller's thread, outside the lock, so it may send in turn.
+    // The listener runs outside the lock, so it may send in turn.
     void sendMessageNow (const juce::MidiMessage& message) override
     {
-        Tables::OutputListener listener;
+        VirtualMidiPortSystem::OutputListener listener;
 
         {
-            const std::lock_guard<std::mutex> guard (state->lock);
-
-            if (auto* entry = state->findOutput (identifier))
-                listener = entry->listener;
+            const std::lock_guard<std::mutex> guard (tables->lock);
+            listener = entry.listener;
         }
 
         if (listener)
@@ -258,10 +212,10 @@ public:
     }
 
 private:
-    std::shared_ptr<Tables> state;
-    juce::String identifier;
+    std::shared_ptr<Tables> tables;
+    Entry& entry;
 
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VirtualMidiOutput)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Output)
 };
 } // namespace virtual_ports
 
@@ -279,30 +233,16 @@ VirtualMidiPortSystem::VirtualMidiPortSystem()
 
 VirtualMidiPortSystem::~VirtualMidiPortSystem() = default;
 
-juce::String VirtualMidiPortSystem::addInput (const juce::String& name)
-{
-    const std::lock_guard<std::mutex> guard (state->lock);
-    Tables::InputEntry entry;
-    entry.info = juce::MidiDeviceInfo (name, state->makeIdentifier ("input"));
-    state->inputs.push_back (std::move (entry));
-    return state->inputs.back().info.identifier;
-}
-
-juce::String VirtualMidiPortSystem::addOutput (const juce::String& name, OutputListener listener)
-{
-    const std::lock_guard<std::mutex> guard (state->lock);
-    Tables::OutputEntry entry;
-    entry.info = juce::MidiDeviceInfo (name, state->makeIdentifier ("output"));
-    entry.listener = std::move (listener);
-    state->outputs.push_back (std::move (entry));
-    return state->outputs.back().info.identifier;
-}
+juce::String VirtualMidiPortSystem::addInput (const juce::String& name) { return state->add (state->inputs, name, "input"); }
+juce::String VirtualMidiPortSystem::addOutput (const juce::String& name, OutputListener listener) { return state->add (state->outputs, name, "output", std::move (listener)); }
+juce::Array<juce::MidiDeviceInfo> VirtualMidiPortSystem::getAvailableInputs() { return state->list (state->inputs); }
+juce::Array<juce::MidiDeviceInfo> VirtualMidiPortSystem::getAvailableOutputs() { return state->list (state->outputs); }
 
 void VirtualMidiPortSystem::setOutputListener (const juce::String& outputIdentifier, OutputListener listener)
 {
     const std::lock_guard<std::mutex> guard (state->lock);
 
-    if (auto* entry = state->findOutput (outputIdentifier))
+    if (auto* entry = Tables::find (state->outputs, outputIdentifier))
         entry->listener = std::move (listener);
     else
         jassertfalse;
@@ -312,10 +252,10 @@ void VirtualMidiPortSystem::setRefuseToOpen (const juce::String& identifier, boo
 {
     const std::lock_guard<std::mutex> guard (state->lock);
 
-    if (auto* input = state->findInput (identifier))
-        input->refuse = shouldRefuse;
-    else if (auto* output = state->findOutput (identifier))
-        output->refuse = shouldRefuse;
+    if (auto* entry = Tables::find (state->inputs, identifier))
+        entry->refuse = shouldRefuse;
+    else if ((entry = Tables::find (state->outputs, identifier)) != nullptr)
+        entry->refuse = shouldRefuse;
     else
         jassertfalse;
 }
@@ -325,63 +265,30 @@ void VirtualMidiPortSystem::sendToInput (const juce::String& inputIdentifier, co
     const auto due = hiResMs() + juce::jmax (0.0, delayMs);
     const std::lock_guard<std::mutex> guard (state->lock);
 
-    // Each open instance of the port gets its own copy; a closed port loses the message.
-    if (auto* entry = state->findInput (inputIdentifier))
-        for (auto& channel : entry->open)
-            channel->queue (message, due);
+    if (auto* entry = Tables::find (state->inputs, inputIdentifier))
+        for (auto* input : entry->open)
+            input->queue (message, due);
 }
 
 bool VirtualMidiPortSystem::isInputOpen (const juce::String& identifier) const
 {
     const std::lock_guard<std::mutex> guard (state->lock);
-    auto* entry = state->findInput (identifier);
+    auto* entry = Tables::find (state->inputs, identifier);
     return entry != nullptr && ! entry->open.empty();
 }
 
 bool VirtualMidiPortSystem::isInputStarted (const juce::String& identifier) const
 {
     const std::lock_guard<std::mutex> guard (state->lock);
-
-    if (auto* entry = state->findInput (identifier))
-        for (auto& channel : entry->open)
-            if (channel->isStarted())
-                return true;
-
-    return false;
-}
-
-bool VirtualMidiPortSystem::isOutputOpen (const juce::String& identifier) const
-{
-    const std::lock_guard<std::mutex> guard (state->lock);
-    auto* entry = state->findOutput (identifier);
-    return entry != nullptr && entry->numOpen > 0;
+    auto* entry = Tables::find (state->inputs, identifier);
+    return entry != nullptr && std::any_of (entry->open.begin(), entry->open.end(), [] (Input* input)
+                                            { return input->isStarted(); });
 }
 
 int VirtualMidiPortSystem::getNumOpenPorts() const
 {
     const std::lock_guard<std::mutex> guard (state->lock);
-    int count = 0;
-
-    for (auto& entry : state->inputs)
-        count += (int) entry.open.size();
-
-    for (auto& entry : state->outputs)
-        count += entry.numOpen;
-
-    return count;
-}
-
-int VirtualMidiPortSystem::getOpenCount (const juce::String& identifier) const
-{
-    const std::lock_guard<std::mutex> guard (state->lock);
-
-    if (auto* input = state->findInput (identifier))
-        return input->openCount;
-
-    if (auto* output = state->findOutput (identifier))
-        return output->openCount;
-
-    return 0;
+    return state->numOpen;
 }
 
 bool VirtualMidiPortSystem::waitUntilDelivered (int timeoutMs)
@@ -397,8 +304,8 @@ bool VirtualMidiPortSystem::waitUntilDelivered (int timeoutMs)
             const auto now = hiResMs();
 
             for (auto& entry : state->inputs)
-                for (auto& channel : entry.open)
-                    busy = busy || channel->isBusy (now);
+                for (auto* input : entry.open)
+                    busy = busy || input->isBusy (now);
         }
 
         if (! busy)
@@ -411,56 +318,28 @@ bool VirtualMidiPortSystem::waitUntilDelivered (int timeoutMs)
     }
 }
 
-juce::Array<juce::MidiDeviceInfo> VirtualMidiPortSystem::getAvailableInputs()
-{
-    const std::lock_guard<std::mutex> guard (state->lock);
-    juce::Array<juce::MidiDeviceInfo> result;
-
-    for (auto& entry : state->inputs)
-        result.add (entry.info);
-
-    return result;
-}
-
-juce::Array<juce::MidiDeviceInfo> VirtualMidiPortSystem::getAvailableOutputs()
-{
-    const std::lock_guard<std::mutex> guard (state->lock);
-    juce::Array<juce::MidiDeviceInfo> result;
-
-    for (auto& entry : state->outputs)
-        result.add (entry.info);
-
-    return result;
-}
-
 std::unique_ptr<MidiInputPort> VirtualMidiPortSystem::openInput (const juce::String& identifier, MidiInputPortCallback& callback)
 {
-    {
-        const std::lock_guard<std::mutex> guard (state->lock);
-        auto* entry = state->findInput (identifier);
-
-        if (entry == nullptr || entry->refuse)
-            return {};
-    }
-
-    auto port = std::make_unique<VirtualMidiInput> (state, identifier, callback);
-
     const std::lock_guard<std::mutex> guard (state->lock);
-    auto* entry = state->findInput (identifier);
-    ++entry->openCount;
-    entry->open.push_back (port->getChannel());
+    auto* entry = Tables::find (state->inputs, identifier);
+
+    if (entry == nullptr || entry->refuse)
+        return {};
+
+    auto port = std::make_unique<Input> (state, *entry, callback);
+    entry->open.push_back (port.get());
+    ++state->numOpen;
     return port;
 }
 
 std::unique_ptr<MidiOutputPort> VirtualMidiPortSystem::openOutput (const juce::String& identifier)
 {
     const std::lock_guard<std::mutex> guard (state->lock);
-    auto* entry = state->findOutput (identifier);
+    auto* entry = Tables::find (state->outputs, identifier);
 
     if (entry == nullptr || entry->refuse)
         return {};
 
-    ++entry->openCount;
-    ++entry->numOpen;
-    return std::make_unique<VirtualMidiOutput> (state, identifier);
+    ++state->numOpen;
+    return std::make_unique<Output> (state, *entry);
 }

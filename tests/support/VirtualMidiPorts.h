@@ -2,20 +2,20 @@
 
 #include "MidiPorts.h"
 
-// MIDI ports made in memory, for tests. The application opens them through the
-// MidiPortSystem interface; the far side (a test or an interface emulator) injects into
-// inputs and listens on outputs. Each open input delivers on a thread of its own, as a
-// real MIDI thread would, stamping every message with the high-resolution clock in seconds.
+// MIDI ports in memory, for tests. The application opens them through MidiPortSystem; the far
+// side (a test or an interface emulator) injects into inputs and listens on outputs. Each open
+// input delivers on a thread of its own, stamping messages with the high-resolution clock in
+// seconds, as a real MIDI thread would.
 class VirtualMidiPortSystem final : public MidiPortSystem
 {
 public:
     VirtualMidiPortSystem();
     ~VirtualMidiPortSystem() override;
 
-    // Called on the thread of whoever sends (the message thread for the application).
+    // Called on the sender's thread (the message thread for the application).
     using OutputListener = std::function<void (const juce::MidiMessage&)>;
 
-    // Creates a port; returns its identifier. Ports are listed in the order they were added.
+    // Creates a port and returns its identifier. Ports are listed in the order they were added.
     juce::String addInput (const juce::String& name);
     juce::String addOutput (const juce::String& name, OutputListener listener = {});
     void setOutputListener (const juce::String& outputIdentifier, OutputListener listener);
@@ -23,19 +23,16 @@ public:
     // A port that refuses makes openInput/openOutput return nothing.
     void setRefuseToOpen (const juce::String& identifier, bool shouldRefuse);
 
-    // Queues a message for delivery on the input after the given delay. Messages reach the
-    // application only while the input is open and started; otherwise they are dropped.
+    // Queues a message for each open instance of the input, due after the delay. Only a started
+    // input delivers; it drops what falls due while it is stopped, a closed input drops it all.
     void sendToInput (const juce::String& inputIdentifier, const juce::MidiMessage& message, double delayMs = 0.0);
 
     bool isInputOpen (const juce::String& identifier) const;
     bool isInputStarted (const juce::String& identifier) const;
-    bool isOutputOpen (const juce::String& identifier) const;
     int getNumOpenPorts() const;
-    // How many times each port was opened, for tests of closing and reopening.
-    int getOpenCount (const juce::String& identifier) const;
 
-    // Blocks until every queued delivery whose time has come has been handed to its
-    // callback (not to the message thread), or the timeout passes. True when idle.
+    // Blocks until every message that has fallen due has been through its input's callback (not
+    // the message thread), or the timeout passes. True when idle.
     bool waitUntilDelivered (int timeoutMs = 2000);
 
     // MidiPortSystem
