@@ -8,7 +8,10 @@ class MidiCallbackMessage final : public juce::Message
 {
 public:
     MidiCallbackMessage (MidiInputPort* sourceInput, const juce::MidiMessage& received)
-        : source (sourceInput), message (received) {}
+        : source (sourceInput)
+        , message (received)
+    {
+    }
 
     // Compared by identity only: the port may be closed by the time this is handled.
     MidiInputPort* const source;

@@ -8,7 +8,10 @@ class MidiDeviceListEntry final : public juce::ReferenceCountedObject
 public:
     using Ptr = juce::ReferenceCountedObjectPtr<MidiDeviceListEntry>;
 
-    explicit MidiDeviceListEntry (juce::MidiDeviceInfo info) : deviceInfo (std::move (info)) {}
+    explicit MidiDeviceListEntry (juce::MidiDeviceInfo info)
+        : deviceInfo (std::move (info))
+    {
+    }
 
     ~MidiDeviceListEntry() override
     {

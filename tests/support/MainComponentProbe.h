@@ -6,7 +6,10 @@
 class MainComponentProbe
 {
 public:
-    explicit MainComponentProbe (MainComponent& componentToProbe) : component (componentToProbe) {}
+    explicit MainComponentProbe (MainComponent& componentToProbe)
+        : component (componentToProbe)
+    {
+    }
 
     juce::uint8 requestState() const { return component.requestState; }
     void setRequestState (juce::uint8 state) { component.requestState = state; }
@@ -21,7 +24,7 @@ public:
     bool anyTimerRunning() const
     {
         return isTimerRunning (MainComponent::discoveryWindow) || isTimerRunning (MainComponent::replyTimeout)
-            || isTimerRunning (MainComponent::runtimeTick);
+               || isTimerRunning (MainComponent::runtimeTick);
     }
 
     zun::DeviceContainer& deviceContainer() { return component.deviceContainer; }
