@@ -54,7 +54,6 @@ public:
     // The engine's own sequences, for tests of the engine itself.
     void sendToAllOutputs (const unsigned char* body, unsigned short length) { component.sendToAllOutputs (body, length); }
     void awaitReply() { component.awaitReply(); }
-    void setRuntimeMode (juce::uint8 mode) { component.runtimeMode = mode; }
 
 private:
     MainComponent& component;
