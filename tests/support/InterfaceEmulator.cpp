@@ -1,4 +1,5 @@
 #include "InterfaceEmulator.h"
+#include "CodeTables.h"
 
 #include <mutex>
 
@@ -6,14 +7,11 @@ namespace
 {
 using Bytes = std::vector<juce::uint8>;
 using Kind = InterfaceEmulator::RequestKind;
+namespace MC = zun::MessageClass;
+namespace DC = zun::DataClass;
+namespace BT = zun::BlockType;
 
 constexpr juce::uint8 frameHeader[] = { 0xF0, 0x00, 0x2E, 0x5A, 0x7D };
-
-// Message classes, data classes and block types the emulator speaks.
-constexpr juce::uint8 hstSesnVal = 0x01, getParmVal = 0x03, setParmVal = 0x10, setCmdVal = 0x11;
-constexpr juce::uint8 ack = 0x40, devSesnVal = 0x41, retParmVal = 0x43, notParmVal = 0x50;
-constexpr juce::uint8 sessionInfo = 0x01, deviceInfo = 0x02, deviceFeature = 0x03, audioInfo = 0x08, audioPortInfo = 0x09;
-constexpr juce::uint8 idList = 1, parmValList = 3, argValList = 4, cmdValList = 6;
 
 // Acknowledgement error codes the emulator uses of its own accord.
 constexpr juce::uint8 parmIdInvalid = 10, parmValueInvalid = 11, cmdValueInvalid = 14;
@@ -99,16 +97,16 @@ ParsedBody parseBody (const Bytes& body)
 
         for (int i = 0; i < count; ++i)
         {
-            if (type == idList && entry < end)
+            if (type == BT::IdList && entry < end)
             {
                 parsed.ids.push_back (body[entry++]);
             }
-            else if (type == argValList && entry + 2 <= end)
+            else if (type == BT::ArgValList && entry + 2 <= end)
             {
                 parsed.arguments.emplace_back (body[entry], body[entry + 1]);
                 entry += 2;
             }
-            else if ((type == parmValList || type == cmdValList) && entry + 2 <= end && body[entry] >= 2 && entry + body[entry] <= end)
+            else if ((type == BT::ParmValList || type == BT::CmdValList) && entry + 2 <= end && body[entry] >= 2 && entry + body[entry] <= end)
             {
                 parsed.items.emplace_back (body.begin() + (long) entry + 1, body.begin() + (long) (entry + body[entry]));
                 entry += body[entry];
@@ -140,33 +138,33 @@ Kind classify (const Bytes& body)
     const auto& ids = parsed.ids;
     const bool hasArguments = ! parsed.arguments.empty();
 
-    if (m == hstSesnVal && d == sessionInfo)
+    if (m == MC::HstSesnVal && d == DC::SessionInfo)
         return Kind::discovery;
 
-    if (m == getParmVal)
+    if (m == MC::GetParmVal)
     {
-        if (d == deviceInfo && ids == Bytes { 0x01 })
+        if (d == DC::DeviceInfo && ids == Bytes { 0x01 })
             return Kind::getProductName;
-        if (d == deviceInfo && ids == Bytes { 0x14, 0x17, 0x19 })
+        if (d == DC::DeviceInfo && ids == Bytes { 0x14, 0x17, 0x19 })
             return Kind::getSettingsDI;
-        if (d == audioInfo && ids == Bytes { 0x01 })
+        if (d == DC::AudioInfo && ids == Bytes { 0x01 })
             return Kind::getSettingsAI;
-        if (d == deviceFeature && ! hasArguments && ids == Bytes { 0x01, 0x04 })
+        if (d == DC::DeviceFeature && ! hasArguments && ids == Bytes { 0x01, 0x04 })
             return Kind::getSettingsDF;
-        if (d == deviceFeature && parsed.argument (0x09) && ids == Bytes { 0x02 })
+        if (d == DC::DeviceFeature && parsed.argument (0x09) && ids == Bytes { 0x02 })
             return Kind::getSettingsPresetName;
-        if (d == deviceFeature && ! hasArguments && ids == Bytes { 0x13, 0x14, 0x15, 0x16, 0x17, 0x18 })
+        if (d == DC::DeviceFeature && ! hasArguments && ids == Bytes { 0x13, 0x14, 0x15, 0x16, 0x17, 0x18 })
             return Kind::getSettingsFailover;
-        if (d == deviceFeature && ! hasArguments && ids == Bytes { 0x04, 0x10, 0x11, 0x12 })
+        if (d == DC::DeviceFeature && ! hasArguments && ids == Bytes { 0x04, 0x10, 0x11, 0x12 })
             return Kind::getRuntime;
-        if (d == audioPortInfo && parsed.argument (0x10) && ids == Bytes { 0x01, 0x02, 0x03, 0x10 })
+        if (d == DC::AudioPortInfo && parsed.argument (0x10) && ids == Bytes { 0x01, 0x02, 0x03, 0x10 })
             return Kind::getSettingsAudioPortInfo;
     }
 
-    if (m == setParmVal && d == deviceFeature && parsed.items.size() == 1)
+    if (m == MC::SetParmVal && d == DC::DeviceFeature && parsed.items.size() == 1)
         return Kind::setFailover;
 
-    if (m == setCmdVal && d == 0x00 && parsed.items.size() == 1)
+    if (m == MC::SetCmdVal && d == 0x00 && parsed.items.size() == 1)
     {
         const auto& item = parsed.items.front();
 
@@ -195,7 +193,7 @@ void appendNameItem (Bytes& body, juce::uint8 id, const std::string& name, std::
 {
     const auto length = juce::jmin (name.size(), longestName);
     body.push_back ((juce::uint8) (3 + 2 + length)); // block length
-    body.push_back (parmValList);
+    body.push_back (BT::ParmValList);
     body.push_back (1);
     body.push_back (lengthOverride.value_or ((juce::uint8) (length + 2)));
     body.push_back (id);
@@ -274,25 +272,25 @@ struct InterfaceEmulator::Core
 
             case Kind::getProductName:
             {
-                Bytes reply { retParmVal, deviceInfo, 1 };
+                Bytes reply { MC::RetParmVal, DC::DeviceInfo, 1 };
                 appendNameItem (reply, 0x01, config.productName, config.productNameItemLength);
                 return replyFrame (reply, session);
             }
 
             case Kind::getSettingsAI:
-                return replyFrame ({ retParmVal, audioInfo, 1, 6, parmValList, 1, 3, 0x01, config.audioPortCount }, session);
+                return replyFrame ({ MC::RetParmVal, DC::AudioInfo, 1, 6, BT::ParmValList, 1, 3, 0x01, config.audioPortCount }, session);
 
             case Kind::getSettingsDI:
-                return replyFrame ({ retParmVal, deviceInfo, 1, 12, parmValList, 3, 3, 0x14, config.presetCount, 3, 0x17, config.deviceInfo17, 3, 0x19, config.keepAlivePeriod }, session);
+                return replyFrame ({ MC::RetParmVal, DC::DeviceInfo, 1, 12, BT::ParmValList, 3, 3, 0x14, config.presetCount, 3, 0x17, config.deviceInfo17, 3, 0x19, config.keepAlivePeriod }, session);
 
             case Kind::getSettingsDF:
-                return replyFrame ({ retParmVal, deviceFeature, 1, 9, parmValList, 2, 3, 0x01, config.currentPreset, 3, 0x04, config.currentScene }, session);
+                return replyFrame ({ MC::RetParmVal, DC::DeviceFeature, 1, 9, BT::ParmValList, 2, 3, 0x01, config.currentPreset, 3, 0x04, config.currentScene }, session);
 
             case Kind::getSettingsPresetName:
             {
                 const auto p = *parsed.argument (0x09);
                 const auto name = p >= 1 && (size_t) p <= config.presetNames.size() ? config.presetNames[p - 1u] : std::string();
-                Bytes reply { retParmVal, deviceFeature, 2, 5, argValList, 1, 0x09, p };
+                Bytes reply { MC::RetParmVal, DC::DeviceFeature, 2, 5, BT::ArgValList, 1, 0x09, p };
                 appendNameItem (reply, 0x02, name, config.presetNameItemLength);
                 return replyFrame (reply, session);
             }
@@ -301,14 +299,14 @@ struct InterfaceEmulator::Core
             {
                 const auto k = *parsed.argument (0x10);
                 const auto port = k >= 1 && (size_t) k <= config.audioPorts.size() ? config.audioPorts[k - 1u] : AudioPort();
-                return replyFrame ({ retParmVal, audioPortInfo, 2, 5, argValList, 1, 0x10, k, 16, parmValList, 4, 3, 0x01, port.type, 3, 0x02, port.number, 3, 0x03, port.parameter03, 4, 0x10, port.parameter10, port.channelCount }, session);
+                return replyFrame ({ MC::RetParmVal, DC::AudioPortInfo, 2, 5, BT::ArgValList, 1, 0x10, k, 16, BT::ParmValList, 4, 3, 0x01, port.type, 3, 0x02, port.number, 3, 0x03, port.parameter03, 4, 0x10, port.parameter10, port.channelCount }, session);
             }
 
             case Kind::getSettingsFailover:
                 return replyFrame (failoverBody(), session);
 
             case Kind::getRuntime:
-                return replyFrame (runtimeBody (retParmVal), session);
+                return replyFrame (runtimeBody (MC::RetParmVal), session);
 
             case Kind::setFailover:
                 return replyFrame (acknowledgement (body, applySetting (parsed.items.front())), session);
@@ -391,7 +389,7 @@ struct InterfaceEmulator::Core
 
     Bytes acknowledgement (const Bytes& request, juce::uint8 code) const
     {
-        return { ack, 0x00, config.ackMessageClass.value_or (request[0]), config.ackDataClass.value_or (request[1]), code };
+        return { MC::Ack, 0x00, config.ackMessageClass.value_or (request[0]), config.ackDataClass.value_or (request[1]), code };
     }
 
     //==============================================================================
@@ -402,7 +400,7 @@ struct InterfaceEmulator::Core
     //   0x04 the firmware version 2.0.5 (02 00 05): frame bytes 42 = 0x02, 44 = 0x05.
     Bytes discoveryBody() const
     {
-        Bytes body { devSesnVal, sessionInfo, 1, 20, parmValList, 4, 4, 0x01, 0x04, 0x00, 4, 0x02, 0x00, 0x02, 4, 0x03, 0x01, 0x00, 5, 0x04, 0x02, 0x00, 0x05 };
+        Bytes body { MC::DevSesnVal, DC::SessionInfo, 1, 20, BT::ParmValList, 4, 4, 0x01, 0x04, 0x00, 4, 0x02, 0x00, 0x02, 4, 0x03, 0x01, 0x00, 5, 0x04, 0x02, 0x00, 0x05 };
 
         if (config.discoveryByte44)
             body[44 - zun::Frame::bodyPos] = *config.discoveryByte44;
@@ -415,13 +413,13 @@ struct InterfaceEmulator::Core
         const auto volume = (juce::uint16) config.maxVolume;
         const auto& c = config;
 
-        return { retParmVal, deviceFeature, 1, 35, parmValList, 6, 3, 0x13, c.failoverMode, 3, 0x14, c.options, 3, 0x15, c.triggerMode, 9, 0x16, 1, c.audioTrigger, 2, c.audioChannel, 3, (juce::uint8) ((c.audioTimeout >> 7) & 0x7F), (juce::uint8) (c.audioTimeout & 0x7F), 9, 0x17, 1, c.midiTrigger, 2, c.midiPort, 3, (juce::uint8) ((c.midiTimeout >> 7) & 0x7F), (juce::uint8) (c.midiTimeout & 0x7F), 5, 0x18, (juce::uint8) (volume >> 14), (juce::uint8) ((volume >> 7) & 0x7F), (juce::uint8) (volume & 0x7F) };
+        return { MC::RetParmVal, DC::DeviceFeature, 1, 35, BT::ParmValList, 6, 3, 0x13, c.failoverMode, 3, 0x14, c.options, 3, 0x15, c.triggerMode, 9, 0x16, 1, c.audioTrigger, 2, c.audioChannel, 3, (juce::uint8) ((c.audioTimeout >> 7) & 0x7F), (juce::uint8) (c.audioTimeout & 0x7F), 9, 0x17, 1, c.midiTrigger, 2, c.midiPort, 3, (juce::uint8) ((c.midiTimeout >> 7) & 0x7F), (juce::uint8) (c.midiTimeout & 0x7F), 5, 0x18, (juce::uint8) (volume >> 14), (juce::uint8) ((volume >> 7) & 0x7F), (juce::uint8) (volume & 0x7F) };
     }
 
     Bytes runtimeBody (juce::uint8 messageClass) const
     {
         const auto& c = config;
-        return { messageClass, deviceFeature, 1, 18, parmValList, 4, 3, 0x04, c.currentScene, 3, 0x10, c.armed, 3, 0x11, c.alarm, 6, 0x12, c.hostStatus[0], c.hostStatus[1], c.hostStatus[2], c.hostStatus[3] };
+        return { messageClass, DC::DeviceFeature, 1, 18, BT::ParmValList, 4, 3, 0x04, c.currentScene, 3, 0x10, c.armed, 3, 0x11, c.alarm, 6, 0x12, c.hostStatus[0], c.hostStatus[1], c.hostStatus[2], c.hostStatus[3] };
     }
 
     //==============================================================================
@@ -598,7 +596,7 @@ bool InterfaceEmulator::pushNotification()
     if (! core->subscribed)
         return false;
 
-    core->ports.sendToInput (core->inputs[(size_t) core->subscriptionPair], core->replyFrame (core->runtimeBody (notParmVal), core->subscriptionSession));
+    core->ports.sendToInput (core->inputs[(size_t) core->subscriptionPair], core->replyFrame (core->runtimeBody (MC::NotParmVal), core->subscriptionSession));
     return true;
 }
 
