@@ -23,7 +23,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 
-build_dir="${BUILD_DIR:-build-fuzz}"
+build_dir=build-fuzz
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=ASan -DSORVALLE_FUZZERS=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ > /dev/null
 cmake --build "$build_dir" --parallel "$(nproc)" --target fuzzers

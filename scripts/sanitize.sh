@@ -2,7 +2,7 @@
 # Builds everything with clang under a sanitizer and runs every test there, the window test
 # with that build's executable included. Any sanitizer report fails the test it came from.
 #
-# Usage: scripts/sanitize.sh asan|tsan     (into build-asan or build-tsan; BUILD_DIR overrides)
+# Usage: scripts/sanitize.sh asan|tsan     (into build-asan or build-tsan)
 #   asan: AddressSanitizer + UndefinedBehaviorSanitizer    tsan: ThreadSanitizer
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +15,7 @@ case "${1:-}" in
         exit 2
         ;;
 esac
-build_dir="${BUILD_DIR:-build-$1}"
+build_dir="build-$1"
 
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ > /dev/null
