@@ -99,6 +99,8 @@ private:
     void awaitReply();
     void cancelPendingRequest();
     void handleReplyTimeout();
+    void startOneShot (TimerId id, int intervalMs);
+    bool hasOneShotElapsed (TimerId id);
     bool isAcknowledgement (const zun::FrameView& frame) const noexcept;
     void handleAcknowledgement (const zun::FrameView& frame);
     void updateRegistration (unsigned char mode);
@@ -107,7 +109,7 @@ private:
     void startDiscovery();
     void handleDiscoveryReply (const MidiCallbackMessage& received);
     void endDiscoveryWindow();
-    void handleProductNameReply (const zun::FrameView& frame);
+    void handleProductNameReply (const MidiCallbackMessage& received);
     void probeCurrentInterface();
 
     // Monitor (MainComponentMonitor.cpp)
@@ -118,6 +120,11 @@ private:
     //==============================================================================
     MidiPortSystem& portSystem;
     AlertFunction showAlert;
+
+    // When the two one-shot waits (discoveryWindow, replyTimeout) began and how long they
+    // last: JUCE's timer may call back early, so each callback checks the time itself.
+    double oneShotStartMs[2] {};
+    int oneShotIntervalMs[2] {};
 
     //==============================================================================
     juce::Label selectInterfaceLabel;

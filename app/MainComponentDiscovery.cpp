@@ -39,7 +39,7 @@ void MainComponent::startDiscovery()
         entry->outDevice->sendMessageNow (frame);
     }
 
-    startTimer (discoveryWindow, 500);
+    startOneShot (discoveryWindow, 500);
 }
 
 void MainComponent::handleDiscoveryReply (const MidiCallbackMessage& received)
@@ -142,9 +142,18 @@ void MainComponent::probeCurrentInterface()
     awaitReply();
 }
 
-// Only the probed interface's ports are open, so the reply needs no pairing.
-void MainComponent::handleProductNameReply (const zun::FrameView& frame)
+// Only the probed interface's input is open, so the name must have come in on it: a copy
+// of the previous interface's reply, queued while its ports closed, would otherwise name
+// the next one. Ids are not compared.
+void MainComponent::handleProductNameReply (const MidiCallbackMessage& received)
 {
+    const zun::FrameView frame (received.message);
+    const auto* item = discoveredInterfaces[probeCursor];
+    const auto* input = item != nullptr ? midiInputs.getObjectPointer (item->inputIndex) : nullptr;
+
+    if (input == nullptr || input->inDevice == nullptr || input->inDevice.get() != received.source)
+        return;
+
     if (frame.BodyLength() < 8
         || frame.Byte (22) != 0x43 // RetParmVal
         || frame.Byte (23) != 0x02 // DeviceInfo
@@ -168,8 +177,8 @@ void MainComponent::handleProductNameReply (const zun::FrameView& frame)
     stopReplyWait();
     closeDevice (probeCursor);
 
-    if (auto* item = discoveredInterfaces[probeCursor])
-        item->label = DeviceDiscoveryItem::MakeNamedLabel (name, item->serialNumber);
+    if (auto* probed = discoveredInterfaces[probeCursor])
+        probed->label = DeviceDiscoveryItem::MakeNamedLabel (name, probed->serialNumber);
 
     ++probeCursor;
 

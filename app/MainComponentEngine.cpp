@@ -32,7 +32,7 @@ void MainComponent::handleMessage (const juce::Message& message)
             break;
 
         case probingNames:
-            handleProductNameReply (frame);
+            handleProductNameReply (*received);
             break;
 
         case loadingPreset:
@@ -83,7 +83,28 @@ void MainComponent::sendToAllOutputs (const unsigned char* body, unsigned short 
 
 void MainComponent::awaitReply()
 {
-    startTimer (replyTimeout, 2000);
+    startOneShot (replyTimeout, 2000);
+}
+
+// JUCE's timer thread counts a new timer's first interval from its own last wake-up, so
+// a timer started after an idle or blocked spell fires early. A wait the user is promised
+// therefore notes when it began, and an early callback waits for the rest.
+void MainComponent::startOneShot (TimerId id, int intervalMs)
+{
+    oneShotStartMs[id] = juce::Time::getMillisecondCounterHiRes();
+    oneShotIntervalMs[id] = intervalMs;
+    startTimer (id, intervalMs);
+}
+
+bool MainComponent::hasOneShotElapsed (TimerId id)
+{
+    const auto remainingMs = oneShotStartMs[id] + oneShotIntervalMs[id] - juce::Time::getMillisecondCounterHiRes();
+
+    if (remainingMs <= 0.0)
+        return true;
+
+    startTimer (id, juce::jmax (1, (int) std::ceil (remainingMs)));
+    return false;
 }
 
 void MainComponent::stopReplyWait()
