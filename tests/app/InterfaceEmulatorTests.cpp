@@ -50,16 +50,16 @@ InterfaceEmulator::Config distinctSettings()
     c.setAudioPorts (5); // port 2 is USBD 2: type 1, number 2, 1, 2, 6 channels
     c.currentPreset = 6;
     c.currentScene = 2;
-    c.failoverMode = 2;
-    c.options = 0x15;
-    c.triggerMode = 4;
-    c.audioTrigger = 3;
-    c.audioChannel = 7;
-    c.audioTimeout = 16000;
-    c.midiTrigger = 2;
-    c.midiPort = 16;
-    c.midiTimeout = 12;
-    c.maxVolume = -1536;
+    c.settings.failoverMode = 2;
+    c.settings.options = 0x15;
+    c.settings.triggerMode = 4;
+    c.settings.audioTrigger = 3;
+    c.settings.audioChannel = 7;
+    c.settings.audioTimeout = 16000;
+    c.settings.midiTrigger = 2;
+    c.settings.midiPort = 16;
+    c.settings.midiTimeout = 12;
+    c.settings.maxVolume = -1536;
     c.armed = 1;
     const juce::uint8 hostStatus[] = { 3, 1, 0, 4 }; // USB 1 audio and MIDI, USB 2 audio and MIDI
     std::copy (std::begin (hostStatus), std::end (hostStatus), c.hostStatus);
@@ -236,4 +236,43 @@ TEST_F (InterfaceEmulatorTest, FaultKnobsChangeTheRepliesAsAsked)
     const auto late = collector.take();
     ASSERT_EQ (late.size(), 2u);
     EXPECT_GE (late[0].getTimeStamp() * 1000.0 - sentAt, 149.0);
+}
+
+// Preset 3 is stored with other settings than the current ones; each step is followed by a
+// read of the current preset and of the failover settings (mode and option bits).
+TEST_F (InterfaceEmulatorTest, LoadMakesAPresetsSettingsCurrentSaveStoresThemARefusedLoadChangesNothing)
+{
+    emulator.configure ([] (auto& c)
+                        {
+        c.presetSettings.assign (3, c.settings);
+        c.presetSettings[2].failoverMode = 1;
+        c.presetSettings[2].options = 0x0A; });
+
+    unsigned char setOptions[] = { 0x10, 0x03, 0x01, 0x06, 0x03, 0x01, 0x03, 0x14, 0x03 };
+
+    const std::tuple<const char*, unsigned char*, juce::uint8, juce::uint8, juce::uint8, juce::uint8, juce::uint8> steps[] = {
+        // step, request, preset byte, error code, then current preset, mode, options
+        { "load 3", SXMessage_LoadPreset, 3, 0, 3, 1, 0x0A },
+        { "change options", setOptions, 0, 0, 3, 1, 0x03 },
+        { "save 3", SXMessage_SavePreset, 3, 0, 3, 1, 0x03 },
+        { "load 2, never stored", SXMessage_LoadPreset, 2, 0, 2, 2, 0x15 },
+        { "load 3 back", SXMessage_LoadPreset, 3, 0, 3, 1, 0x03 },
+        { "load 8, beyond the 7 presets", SXMessage_LoadPreset, 8, 14, 3, 1, 0x03 },
+        { "load 0", SXMessage_LoadPreset, 0, 14, 3, 1, 0x03 },
+    };
+
+    for (const auto& [step, body, preset, error, current, mode, options] : steps)
+    {
+        SCOPED_TRACE (step);
+        const bool isPreset = body != setOptions;
+
+        if (isPreset)
+            body[10] = preset; // as the application writes it
+
+        EXPECT_EQ (bodyOf (exchange (body, isPreset ? 11 : sizeof (setOptions)).at (0)).at (4), error);
+        EXPECT_EQ (zun::FrameView (exchange (SXMessage_GetSettingsDF, SXMessage_GetSettingsDF_Length).at (0)).Byte (30), current);
+        const zun::FrameView settings (exchange (SXMessage_GetSettingsFailover, SXMessage_GetSettingsFailover_Length).at (0));
+        EXPECT_EQ (settings.Byte (30), mode);
+        EXPECT_EQ (settings.Byte (33), options);
+    }
 }

@@ -209,6 +209,7 @@ struct InterfaceEmulator::Core
     Core (VirtualMidiPortSystem& portsToUse, Config initialConfig)
         : ports (portsToUse)
         , config (std::move (initialConfig))
+        , startSettings (config.settings)
     {
     }
 
@@ -341,11 +342,12 @@ struct InterfaceEmulator::Core
     juce::uint8 applySetting (const Bytes& item)
     {
         auto& c = config;
+        auto& s = config.settings;
         const auto id = item[0];
         auto value = [&item] (size_t i)
         { return i + 1 < item.size() ? item[i + 1] : (juce::uint8) 0; };
 
-        const std::map<juce::uint8, juce::uint8*> single { { 0x04, &c.currentScene }, { 0x10, &c.armed }, { 0x11, &c.alarm }, { 0x13, &c.failoverMode }, { 0x14, &c.options }, { 0x15, &c.triggerMode } };
+        const std::map<juce::uint8, juce::uint8*> single { { 0x04, &c.currentScene }, { 0x10, &c.armed }, { 0x11, &c.alarm }, { 0x13, &s.failoverMode }, { 0x14, &s.options }, { 0x15, &s.triggerMode } };
         const bool group = id == 0x16 || id == 0x17; // sub-parameter 1 trigger, 2 channel or port, 3 time-out
 
         if (single.count (id) == 0 && ! group && id != 0x18)
@@ -365,13 +367,13 @@ struct InterfaceEmulator::Core
         if (single.count (id) != 0)
             *single.at (id) = value (0);
         else if (id == 0x18)
-            c.maxVolume = (juce::int16) (juce::uint16) ((value (0) << 14) | fourteen);
+            s.maxVolume = (juce::int16) (juce::uint16) ((value (0) << 14) | fourteen);
         else if (value (0) == 1)
-            (audio ? c.audioTrigger : c.midiTrigger) = value (1);
+            (audio ? s.audioTrigger : s.midiTrigger) = value (1);
         else if (value (0) == 2)
-            (audio ? c.audioChannel : c.midiPort) = value (1);
+            (audio ? s.audioChannel : s.midiPort) = value (1);
         else
-            (audio ? c.audioTimeout : c.midiTimeout) = fourteen;
+            (audio ? s.audioTimeout : s.midiTimeout) = fourteen;
 
         return 0;
     }
@@ -381,10 +383,28 @@ struct InterfaceEmulator::Core
         if (preset < 1 || preset > config.presetCount)
             return refusal (cmdValueInvalid);
 
-        if (config.ackErrorCode == 0 && kind == Kind::loadPreset)
-            config.currentPreset = preset;
+        if (config.ackErrorCode != 0)
+            return config.ackErrorCode;
 
-        return config.ackErrorCode;
+        if (kind == Kind::loadPreset)
+        {
+            config.currentPreset = preset;
+            config.settings = storedSettings (preset);
+        }
+        else
+        {
+            storedSettings (preset) = config.settings;
+        }
+
+        return 0;
+    }
+
+    FailoverSettings& storedSettings (juce::uint8 preset)
+    {
+        if (config.presetSettings.size() < preset)
+            config.presetSettings.resize (preset, startSettings);
+
+        return config.presetSettings[preset - 1u];
     }
 
     Bytes acknowledgement (const Bytes& request, juce::uint8 code) const
@@ -410,8 +430,8 @@ struct InterfaceEmulator::Core
 
     Bytes failoverBody() const
     {
-        const auto volume = (juce::uint16) config.maxVolume;
-        const auto& c = config;
+        const auto& c = config.settings;
+        const auto volume = (juce::uint16) c.maxVolume;
 
         return { MC::RetParmVal, DC::DeviceFeature, 1, 35, BT::ParmValList, 6, 3, 0x13, c.failoverMode, 3, 0x14, c.options, 3, 0x15, c.triggerMode, 9, 0x16, 1, c.audioTrigger, 2, c.audioChannel, 3, (juce::uint8) ((c.audioTimeout >> 7) & 0x7F), (juce::uint8) (c.audioTimeout & 0x7F), 9, 0x17, 1, c.midiTrigger, 2, c.midiPort, 3, (juce::uint8) ((c.midiTimeout >> 7) & 0x7F), (juce::uint8) (c.midiTimeout & 0x7F), 5, 0x18, (juce::uint8) (volume >> 14), (juce::uint8) ((volume >> 7) & 0x7F), (juce::uint8) (volume & 0x7F) };
     }
@@ -455,6 +475,7 @@ struct InterfaceEmulator::Core
 
     std::mutex lock;
     Config config;
+    const FailoverSettings startSettings;
     std::vector<juce::String> inputs; // the application's input of each attached pair
     std::vector<ReceivedFrame> received;
     zun::SysexMessage builder;

@@ -60,6 +60,21 @@ public:
         juce::uint8 channelCount = 0; // second byte of parameter 0x10
     };
 
+    // The failover settings (DeviceFeature 0x13 to 0x18), which the interface keeps per preset.
+    struct FailoverSettings
+    {
+        juce::uint8 failoverMode = 1; // 0x13: 1 single master, 2 dual master
+        juce::uint8 options = 0; // 0x14: bit 0 auto arm, 1 auto switch back, 2 auto clear alarm, 3 MIDI panic, 4 tone check
+        juce::uint8 triggerMode = 1; // 0x15: 1 audio, 2 MIDI, 3 audio or MIDI, 4 audio and MIDI
+        juce::uint8 audioTrigger = 1; // 0x16 sub 1
+        juce::uint8 audioChannel = 1; // 0x16 sub 2
+        juce::uint16 audioTimeout = 800; // 0x16 sub 3, eighths of a millisecond, 14 bits
+        juce::uint8 midiTrigger = 1; // 0x17 sub 1
+        juce::uint8 midiPort = 1; // 0x17 sub 2
+        juce::uint16 midiTimeout = 800; // 0x17 sub 3, eighths of a millisecond, 14 bits
+        juce::int16 maxVolume = 0; // 0x18, 1/256 dB
+    };
+
     // Everything the emulated interface holds and every knob a test may turn.
     struct Config
     {
@@ -82,18 +97,10 @@ public:
         std::vector<AudioPort> audioPorts; // port k is audioPorts[k - 1]; a missing one is answered with zeros
 
         //==========================================================================
-        // DeviceFeature: current preset and the failover settings.
+        // DeviceFeature: current preset and the failover settings, current and per preset.
         juce::uint8 currentPreset = 1; // 0x01
-        juce::uint8 failoverMode = 1; // 0x13: 1 single master, 2 dual master
-        juce::uint8 options = 0; // 0x14: bit 0 auto arm, 1 auto switch back, 2 auto clear alarm, 3 MIDI panic, 4 tone check
-        juce::uint8 triggerMode = 1; // 0x15: 1 audio, 2 MIDI, 3 audio or MIDI, 4 audio and MIDI
-        juce::uint8 audioTrigger = 1; // 0x16 sub 1
-        juce::uint8 audioChannel = 1; // 0x16 sub 2
-        juce::uint16 audioTimeout = 800; // 0x16 sub 3, eighths of a millisecond, 14 bits
-        juce::uint8 midiTrigger = 1; // 0x17 sub 1
-        juce::uint8 midiPort = 1; // 0x17 sub 2
-        juce::uint16 midiTimeout = 800; // 0x17 sub 3, eighths of a millisecond, 14 bits
-        juce::int16 maxVolume = 0; // 0x18, 1/256 dB
+        FailoverSettings settings; // the current ones; LoadPreset p makes preset p's current
+        std::vector<FailoverSettings> presetSettings; // preset p's are presetSettings[p - 1]; missing ones hold the settings the emulator started with
 
         //==========================================================================
         // Runtime status (DeviceFeature 0x04, 0x10, 0x11, 0x12).
