@@ -98,6 +98,13 @@ protected:
         return collector.take();
     }
 
+    // Subscribes (1) or unsubscribes (2); the emulator acts on it before this returns.
+    void sendRegistration (juce::uint8 mode)
+    {
+        SXMessage_SendRegistration[8] = mode;
+        output->sendMessageNow (container.sysexMessage.CreateMessage (SXMessage_SendRegistration, SXMessage_SendRegistration_Length));
+    }
+
     VirtualMidiPortSystem ports;
     InterfaceEmulator emulator { ports, distinctSettings() };
     const juce::String inputId = ports.addInput ("In"), outputId = ports.addOutput ("Out");
@@ -180,14 +187,18 @@ TEST_F (InterfaceEmulatorTest, NotificationsCarryTheSubscriptionsSessionIdUntilU
     container.sysexMessage.sessionId = 0x0777777; // a later request of another session
     const auto status = bodyOf (exchange (SXMessage_GetRuntime, SXMessage_GetRuntime_Length).at (0));
 
-    ASSERT_TRUE (emulator.pushNotification());
+    ASSERT_TRUE (emulator.pushNotification (2));
     ASSERT_TRUE (ports.waitUntilDelivered());
     const auto pushed = collector.take();
-    ASSERT_EQ (pushed.size(), 1u);
-    EXPECT_EQ (zun::FrameView (pushed[0]).SessionId(), session);
+    ASSERT_EQ (pushed.size(), 2u);
     auto notification = status;
     notification[0] = 0x50; // NotParmVal, else the runtime status as a reply gives it
-    EXPECT_EQ (bodyOf (pushed[0]), notification);
+
+    for (auto& frame : pushed)
+    {
+        EXPECT_EQ (zun::FrameView (frame).SessionId(), session);
+        EXPECT_EQ (bodyOf (frame), notification);
+    }
 
     // Pings and registrations get no reply.
     EXPECT_TRUE (exchange (nullptr, 0).empty());
@@ -274,5 +285,70 @@ TEST_F (InterfaceEmulatorTest, LoadMakesAPresetsSettingsCurrentSaveStoresThemARe
         const zun::FrameView settings (exchange (SXMessage_GetSettingsFailover, SXMessage_GetSettingsFailover_Length).at (0));
         EXPECT_EQ (settings.Byte (30), mode);
         EXPECT_EQ (settings.Byte (33), options);
+    }
+}
+
+// Counted over a bounded window with generous bounds; the fast rate is what load tests need.
+TEST_F (InterfaceEmulatorTest, WhileSubscribedNotificationsComeAtTheConfiguredRateAndStopOnUnsubscribe)
+{
+    for (const double intervalMs : { 20.0, 0.1 })
+    {
+        SCOPED_TRACE (intervalMs);
+        emulator.configure ([intervalMs] (auto& c)
+                            { c.notificationIntervalMs = intervalMs; });
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        sendRegistration (1);
+        std::this_thread::sleep_for (std::chrono::milliseconds (300));
+        sendRegistration (2);
+        const auto expected = (juce::Time::getMillisecondCounterHiRes() - start) / intervalMs;
+
+        ASSERT_TRUE (ports.waitUntilDelivered());
+        const auto pushed = collector.take();
+        EXPECT_GE ((double) pushed.size(), expected * 0.5);
+        EXPECT_LE ((double) pushed.size(), expected + 1.0);
+        EXPECT_TRUE (std::all_of (pushed.begin(), pushed.end(), [] (auto& m)
+                                  { return m.getRawData()[zun::Frame::bodyPos] == 0x50 && zun::FrameView (m).SessionId() == session; }));
+
+        std::this_thread::sleep_for (std::chrono::milliseconds (60));
+        ASSERT_TRUE (ports.waitUntilDelivered());
+        EXPECT_TRUE (collector.take().empty());
+    }
+}
+
+// While subscribed, a carried-out SetFailover that changes the scene, armed or alarm is followed
+// at once by a notification; one that changes nothing of the runtime status is not.
+TEST_F (InterfaceEmulatorTest, ARuntimeStatusChangedBySetFailoverIsPushedAtOnceWhileSubscribed)
+{
+    emulator.configure ([] (auto& c)
+                        { c.alarm = 1; });
+
+    const std::tuple<const char*, bool, juce::uint8, juce::uint8, bool> changes[] = {
+        // change, subscribed, parameter id, value, pushed
+        { "scene A, not subscribed", false, 0x04, 1, false },
+        { "scene B", true, 0x04, 2, true },
+        { "scene B again", true, 0x04, 2, false },
+        { "disarm", true, 0x10, 0, true },
+        { "clear alarm", true, 0x11, 0, true },
+        { "clear alarm again", true, 0x11, 0, false },
+        { "failover mode", true, 0x13, 1, false },
+    };
+
+    for (const auto& [change, subscribed, id, value, pushed] : changes)
+    {
+        SCOPED_TRACE (change);
+        sendRegistration (subscribed ? 1 : 2);
+        const unsigned char request[] = { 0x10, 0x03, 0x01, 0x06, 0x03, 0x01, 0x03, id, value };
+        const auto replies = exchange (request, sizeof (request));
+        ASSERT_EQ (replies.size(), pushed ? 2u : 1u);
+        EXPECT_EQ (bodyOf (replies[0]), (Bytes { 0x40, 0x00, 0x10, 0x03, 0x00 }));
+
+        if (pushed)
+        {
+            // The new value in its item (body bytes 8, 11, 14), the rest as GetRuntime reports it.
+            auto status = bodyOf (exchange (SXMessage_GetRuntime, SXMessage_GetRuntime_Length).at (0));
+            status[0] = 0x50;
+            EXPECT_EQ (status.at (id == 0x04 ? 8u : (id == 0x10 ? 11u : 14u)), value);
+            EXPECT_EQ (bodyOf (replies[1]), status);
+        }
     }
 }

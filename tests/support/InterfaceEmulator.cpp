@@ -1,7 +1,9 @@
 #include "InterfaceEmulator.h"
 #include "CodeTables.h"
 
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace
 {
@@ -213,6 +215,55 @@ struct InterfaceEmulator::Core
     {
     }
 
+    //==============================================================================
+    // The notification thread: it sends what the schedule says is due since the subscription
+    // (or the last configure()), so a late wake-up is caught up and fast rates keep their
+    // average. It never waits on the ports, only on the emulator's own lock.
+    void pushPeriodically()
+    {
+        std::unique_lock<std::mutex> guard (lock);
+
+        while (! detached)
+        {
+            const auto interval = config.notificationIntervalMs;
+
+            if (! subscribed || interval <= 0.0)
+            {
+                wake.wait (guard);
+                continue;
+            }
+
+            const auto due = (juce::int64) ((juce::Time::getMillisecondCounterHiRes() - scheduleStartMs) / interval);
+
+            if (scheduledPushes >= due)
+            {
+                const auto nextMs = scheduleStartMs + (double) (scheduledPushes + 1) * interval - juce::Time::getMillisecondCounterHiRes();
+                wake.wait_for (guard, std::chrono::microseconds ((juce::int64) (nextMs * 1000.0) + 1));
+                continue;
+            }
+
+            // In batches, so that requests are not held up behind a long catch-up.
+            for (int i = 0; i < 256 && scheduledPushes < due; ++i, ++scheduledPushes)
+                notify();
+
+            guard.unlock();
+            std::this_thread::yield();
+            guard.lock();
+        }
+    }
+
+    void restartSchedule()
+    {
+        scheduleStartMs = juce::Time::getMillisecondCounterHiRes();
+        scheduledPushes = 0;
+    }
+
+    // One NotParmVal runtime-status frame to the pair and session of the subscription.
+    void notify (double delayMs = 0.0)
+    {
+        ports.sendToInput (inputs[(size_t) subscriptionPair], replyFrame (runtimeBody (MC::NotParmVal), subscriptionSession), delayMs);
+    }
+
     // Called on the thread that sent the frame. Replies go out under the lock, so they keep
     // their order.
     void handleFrame (int pairIndex, const juce::MidiMessage& message)
@@ -238,11 +289,16 @@ struct InterfaceEmulator::Core
         if ((! mine && ! anyone) || isIgnored (record.kind, message))
             return;
 
+        const auto runtimeBefore = runtimeBody (MC::NotParmVal);
         const auto reply = respond (record.kind, frame, body, pairIndex);
         record.answered = reply.has_value();
 
         for (int copy = 0; reply && copy < (config.duplicateReplies ? 2 : 1); ++copy)
             ports.sendToInput (inputs[(size_t) pairIndex], *reply, delayFor (record.kind));
+
+        // A changed runtime status is pushed at once, behind the acknowledgement that caused it.
+        if (subscribed && runtimeBody (MC::NotParmVal) != runtimeBefore)
+            notify (delayFor (record.kind));
     }
 
     bool isIgnored (Kind kind, const juce::MidiMessage& message) const
@@ -320,6 +376,8 @@ struct InterfaceEmulator::Core
                 subscribed = true;
                 subscriptionSession = session;
                 subscriptionPair = pairIndex;
+                restartSchedule();
+                wake.notify_all();
                 return {};
 
             case Kind::unsubscribe:
@@ -474,6 +532,7 @@ struct InterfaceEmulator::Core
     VirtualMidiPortSystem& ports;
 
     std::mutex lock;
+    std::condition_variable wake; // the notification thread's: subscription, configuration, detaching
     Config config;
     const FailoverSettings startSettings;
     std::vector<juce::String> inputs; // the application's input of each attached pair
@@ -482,6 +541,9 @@ struct InterfaceEmulator::Core
     juce::uint32 ownSequence = 0, subscriptionSession = 0;
     bool subscribed = false, detached = false;
     int subscriptionPair = -1;
+    double scheduleStartMs = 0.0;
+    juce::int64 scheduledPushes = 0;
+    std::thread pusher; // runs pushPeriodically; the emulator's destructor joins it
 };
 
 //==============================================================================
@@ -535,14 +597,21 @@ void InterfaceEmulator::Config::setAudioPorts (int count, bool withUsbd1, bool w
 InterfaceEmulator::InterfaceEmulator (VirtualMidiPortSystem& ports, Config initialConfig)
     : core (std::make_shared<Core> (ports, std::move (initialConfig)))
 {
+    core->pusher = std::thread ([c = core.get()]
+                                { c->pushPeriodically(); });
 }
 
 // The output listeners keep the core alive and find it detached, so the ports may outlive
 // the emulator (and a frame being handled right now is finished safely).
 InterfaceEmulator::~InterfaceEmulator()
 {
-    const std::lock_guard<std::mutex> guard (core->lock);
-    core->detached = true;
+    {
+        const std::lock_guard<std::mutex> guard (core->lock);
+        core->detached = true;
+    }
+
+    core->wake.notify_all();
+    core->pusher.join();
 }
 
 int InterfaceEmulator::attach (const juce::String& appInputIdentifier, const juce::String& appOutputIdentifier)
@@ -562,8 +631,13 @@ int InterfaceEmulator::attach (const juce::String& appInputIdentifier, const juc
 
 void InterfaceEmulator::configure (const std::function<void (Config&)>& change)
 {
-    const std::lock_guard<std::mutex> guard (core->lock);
-    change (core->config);
+    {
+        const std::lock_guard<std::mutex> guard (core->lock);
+        change (core->config);
+        core->restartSchedule(); // the interval may have changed
+    }
+
+    core->wake.notify_all();
 }
 
 //==============================================================================
@@ -610,14 +684,16 @@ juce::uint32 InterfaceEmulator::subscriptionSessionId() const
     return core->subscriptionSession;
 }
 
-bool InterfaceEmulator::pushNotification()
+bool InterfaceEmulator::pushNotification (int count)
 {
     const std::lock_guard<std::mutex> guard (core->lock);
 
     if (! core->subscribed)
         return false;
 
-    core->ports.sendToInput (core->inputs[(size_t) core->subscriptionPair], core->replyFrame (core->runtimeBody (MC::NotParmVal), core->subscriptionSession));
+    for (int i = 0; i < count; ++i)
+        core->notify();
+
     return true;
 }
 

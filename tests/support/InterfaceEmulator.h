@@ -18,9 +18,10 @@
 // notifications carry the session id of the subscription. Every received frame is recorded.
 //
 // One emulator is one interface: attach it to several pairs to reach it over each of them.
-// Requests are handled on the sender's thread, replies arrive on the input's thread; one lock
-// guards configuration and records, so any function may be called from any thread. Destroy the
-// emulator before the port system.
+// Requests are handled on the sender's thread, replies arrive on the input's thread, periodic
+// notifications come from a thread of the emulator's own; one lock guards configuration and
+// records, so any function may be called from any thread. Destroy the emulator before the port
+// system.
 class InterfaceEmulator final
 {
 public:
@@ -112,6 +113,7 @@ public:
         //==========================================================================
         // Behaviour.
         double replyDelayMs = 0.0; // delay of every reply
+        double notificationIntervalMs = 0.0; // while subscribed, one runtime notification per interval (fractions allowed; late ones are caught up); 0: none of its own
         std::map<RequestKind, double> replyDelayMsFor; // per-kind delay, in place of replyDelayMs
         std::vector<RequestKind> ignoredRequests; // recorded, neither answered nor acted on
         std::function<bool (RequestKind, const juce::MidiMessage&)> ignoreIf; // true: not answered; runs under the lock, so it must not call the emulator
@@ -176,9 +178,12 @@ public:
     bool isSubscribed() const;
     juce::uint32 subscriptionSessionId() const;
 
-    // Sends one NotParmVal runtime-status frame with the subscription's session id on the
-    // pair the subscription came in on. False (and nothing sent) when not subscribed.
-    bool pushNotification();
+    // While subscribed the emulator pushes NotParmVal runtime-status frames by itself: every
+    // notificationIntervalMs, and at once when a SetFailover request changes the scene, armed
+    // or alarm. This sends count more at once, back to back, with the subscription's session id
+    // on the pair the subscription came in on (after configure(), it shows a changed runtime
+    // status). False (and nothing sent) when not subscribed.
+    bool pushNotification (int count = 1);
 
     //==============================================================================
     // Building blocks for frames the emulator would not send by itself.
