@@ -95,18 +95,23 @@ void MainComponent::timerCallback (int timerID)
         endDiscoveryWindow();
     else if (timerID == replyTimeout)
         handleReplyTimeout();
+    else if (timerID == runtimeTick)
+        runtimeTickElapsed();
 }
 
+// "Save Settings", "ARMED" and "ALARM" reach here and take no action.
 void MainComponent::buttonClicked (juce::Button* button)
 {
     if (button == &clearLogButton)
         clearLog();
     else if (button == &searchButton)
         startDiscovery();
+    else if (button == &getSettingsButton)
+        startSettingsRead();
+    else if (button == &loadPresetButton)
+        loadPreset();
+    else if (button == &savePresetButton)
+        savePreset();
+    else if (! handleSettingToggle (button) && ! handleCommandButton (button))
+        handleRuntimeControl (button);
 }
-
-void MainComponent::comboBoxChanged (juce::ComboBox*) {}
-
-void MainComponent::sliderValueChanged (juce::Slider*) {}
-
-void MainComponent::labelTextChanged (juce::Label*) {}

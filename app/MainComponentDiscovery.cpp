@@ -138,8 +138,7 @@ void MainComponent::probeCurrentInterface()
         openDevice (false, item->outputIndex);
     }
 
-    sendToAllOutputs (SXMessage_GetProductName, SXMessage_GetProductName_Length);
-    awaitReply();
+    sendAndAwait (SXMessage_GetProductName, SXMessage_GetProductName_Length);
 }
 
 // Only the probed interface's input is open, so the name must have come in on it: a copy
@@ -163,22 +162,13 @@ void MainComponent::handleProductNameReply (const MidiCallbackMessage& received)
 
     // The item length counts itself and the parameter id. A length below 2 gives an empty
     // name, and one that claims more than the body holds is cut at the body's end.
-    constexpr int nameStart = 30;
-    const int bodyEnd = zun::Frame::bodyPos + frame.BodyLength();
-    const int nameEnd = juce::jmin (nameStart + (int) frame.Byte (28) - 2, bodyEnd);
-
-    auto& name = deviceContainer.productName;
-    name.clear();
-
-    for (int i = nameStart; i < nameEnd; ++i)
-        if (const auto c = frame.Byte (i); c != 0)
-            name += juce::String::charToString ((juce::juce_wchar) c);
+    deviceContainer.productName = readName (frame, 30, frame.Byte (28));
 
     stopReplyWait();
     closeDevice (probeCursor);
 
     if (auto* probed = discoveredInterfaces[probeCursor])
-        probed->label = DeviceDiscoveryItem::MakeNamedLabel (name, probed->serialNumber);
+        probed->label = DeviceDiscoveryItem::MakeNamedLabel (deviceContainer.productName, probed->serialNumber);
 
     ++probeCursor;
 

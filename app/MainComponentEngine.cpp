@@ -20,10 +20,13 @@ void MainComponent::handleMessage (const juce::Message& message)
 
     const zun::FrameView frame (received->message);
 
-    //==============================================================================
-    // Runtime-status frames: applied here, in every request state (idle included), before
-    // the dispatch below, without touching requestState or replyTimeout.
-    //==============================================================================
+    // Runtime-status frames are applied in every request state, idle included, and touch
+    // neither requestState nor replyTimeout.
+    if (isRuntimeStatusFrame (frame))
+    {
+        updateRuntimeDisplay (frame);
+        return;
+    }
 
     switch (requestState)
     {
@@ -33,6 +36,15 @@ void MainComponent::handleMessage (const juce::Message& message)
 
         case probingNames:
             handleProductNameReply (*received);
+            break;
+
+        case readingAudioInfo:
+        case readingDeviceInfo:
+        case readingFeatures:
+        case readingPresetNames:
+        case readingAudioPorts:
+        case readingFailoverSettings:
+            handleSettingsReply (frame);
             break;
 
         case loadingPreset:
@@ -56,13 +68,21 @@ bool MainComponent::isAcknowledgement (const zun::FrameView& frame) const noexce
            && frame.Byte (zun::Frame::bodyPos + 1) == 0x00;
 }
 
-void MainComponent::handleAcknowledgement (const zun::FrameView&)
+// The state goes back to idle before the acknowledgement is judged, so an alert it shows
+// finds no exchange under way, and a successful load can start the next one from idle.
+void MainComponent::handleAcknowledgement (const zun::FrameView& frame)
 {
+    const auto awaited = requestState;
+
     stopReplyWait();
     requestState = idle;
 
-    // The acknowledged message class, data class and error code (frame bytes 24 to 26) are
-    // judged here, after the state is idle, by the exchange that awaited them.
+    if (awaited == loadingPreset)
+        judgeLoadAcknowledgement (frame);
+    else if (awaited == savingPreset)
+        judgeSaveAcknowledgement (frame);
+    else
+        judgeSettingAcknowledgement (frame);
 }
 
 //==============================================================================
@@ -120,12 +140,6 @@ void MainComponent::cancelPendingRequest()
 
     if (runtimeMode == Notify)
         updateRegistration (2);
-}
-
-void MainComponent::updateRegistration (unsigned char mode)
-{
-    SXMessage_SendRegistration[8] = mode;
-    sendToAllOutputs (SXMessage_SendRegistration, SXMessage_SendRegistration_Length);
 }
 
 // requestState keeps naming the awaited reply, so a reply that comes late still carries
