@@ -8,6 +8,14 @@ MainComponent::MainComponent (MidiPortSystem& portSystemToUse, AlertFunction ale
     , showAlert (std::move (alertToUse))
     , deviceListBox (std::make_unique<ZUNDeviceListBox> (*this))
 {
+    // postMessage creates this listener's weak-reference record on first use, without a
+    // lock; MIDI threads of two inputs would race on it, so it is made here, once.
+    const juce::WeakReference<juce::MessageListener> handOffRecord { this };
+
+    // The list reads discoveredInterfaces as soon as it has a model, so it gets one only
+    // now that every member exists.
+    deviceListBox->useItselfAsModel();
+
     setSize (660, 592);
 
     versionLabel.setText (juce::String::formatted ("V7 P%d", 5), juce::dontSendNotification);
@@ -80,22 +88,30 @@ void MainComponent::addLabelAndSetStyle (juce::Label& label)
 //==============================================================================
 void MainComponent::timerCallback (int timerID)
 {
+    if ((timerID == discoveryWindow || timerID == replyTimeout) && ! hasOneShotElapsed ((TimerId) timerID))
+        return;
+
     if (timerID == discoveryWindow)
         endDiscoveryWindow();
     else if (timerID == replyTimeout)
         handleReplyTimeout();
+    else if (timerID == runtimeTick)
+        runtimeTickElapsed();
 }
 
+// "Save Settings", "ARMED" and "ALARM" reach here and take no action.
 void MainComponent::buttonClicked (juce::Button* button)
 {
     if (button == &clearLogButton)
         clearLog();
     else if (button == &searchButton)
         startDiscovery();
+    else if (button == &getSettingsButton)
+        startSettingsRead();
+    else if (button == &loadPresetButton)
+        loadPreset();
+    else if (button == &savePresetButton)
+        savePreset();
+    else if (! handleSettingToggle (button) && ! handleCommandButton (button))
+        handleRuntimeControl (button);
 }
-
-void MainComponent::comboBoxChanged (juce::ComboBox*) {}
-
-void MainComponent::sliderValueChanged (juce::Slider*) {}
-
-void MainComponent::labelTextChanged (juce::Label*) {}

@@ -99,16 +99,62 @@ private:
     void awaitReply();
     void cancelPendingRequest();
     void handleReplyTimeout();
+    void startOneShot (TimerId id, int intervalMs);
+    bool hasOneShotElapsed (TimerId id);
     bool isAcknowledgement (const zun::FrameView& frame) const noexcept;
     void handleAcknowledgement (const zun::FrameView& frame);
-    void updateRegistration (unsigned char mode);
+    void sendAndAwait (const unsigned char* body, unsigned short length);
 
     // Discovery (MainComponentDiscovery.cpp)
     void startDiscovery();
     void handleDiscoveryReply (const MidiCallbackMessage& received);
     void endDiscoveryWindow();
-    void handleProductNameReply (const zun::FrameView& frame);
+    void handleProductNameReply (const MidiCallbackMessage& received);
     void probeCurrentInterface();
+
+    // Settings read (MainComponentSettings.cpp)
+    void startSettingsRead();
+    void handleSettingsReply (const zun::FrameView& frame);
+    void askForPresetName (juce::uint8 preset);
+    void askForAudioPort (juce::uint8 port);
+    void handlePresetNameReply (const zun::FrameView& frame);
+    void handleAudioPortReply (const zun::FrameView& frame);
+    void handleFailoverSettingsReply (const zun::FrameView& frame);
+    void fillSettingsGui();
+    void updateAutoSwitchBackVisibility();
+    int presetLimit() const noexcept;
+    int portLimit() const noexcept;
+    static juce::String readName (const zun::FrameView& frame, int start, int itemLength);
+    static juce::String portName (juce::uint8 type, juce::uint8 number);
+
+    // Setting changes (MainComponentChanges.cpp)
+    void updateFailoverSetting (unsigned char parameterId, unsigned char sub);
+    void appComboBoxChanged (juce::ComboBox* comboBox);
+    void changeAudioChannelLabel (juce::Label* label);
+    void changeAudioTimeoutLabel (juce::Label* label);
+    void changeMIDIPortLabel (juce::Label* label);
+    void changeMIDITimeoutLabel (juce::Label* label);
+    void changeWholeNumberLabel (juce::Label& label, juce::uint8& field, int limit, unsigned char parameterId);
+    void changeTimeoutLabel (juce::Label& label, juce::uint16& field, unsigned char parameterId);
+    int audioChannelLimit() const noexcept;
+    bool handleSettingToggle (juce::Button* button);
+    bool handleCommandButton (juce::Button* button);
+    void judgeSettingAcknowledgement (const zun::FrameView& frame);
+
+    // Presets (MainComponentPresets.cpp)
+    void loadPreset();
+    void savePreset();
+    void judgeLoadAcknowledgement (const zun::FrameView& frame);
+    void judgeSaveAcknowledgement (const zun::FrameView& frame);
+
+    // Runtime status and modes (MainComponentRuntime.cpp)
+    static bool isRuntimeStatusFrame (const zun::FrameView& frame) noexcept;
+    void updateRuntimeDisplay (const zun::FrameView& frame);
+    bool isHostReady (juce::uint8 audio, juce::uint8 midi) const noexcept;
+    zun::AudioPortSlot* hostPortSlot (juce::uint8 slotNumber) noexcept;
+    void runtimeTickElapsed();
+    bool handleRuntimeControl (juce::Button* button);
+    void updateRegistration (unsigned char mode);
 
     // Monitor (MainComponentMonitor.cpp)
     void addMessageToList (const juce::MidiMessage& message, bool isOutgoing);
@@ -118,6 +164,11 @@ private:
     //==============================================================================
     MidiPortSystem& portSystem;
     AlertFunction showAlert;
+
+    // When the two one-shot waits (discoveryWindow, replyTimeout) began and how long they
+    // last: JUCE's timer may call back early, so each callback checks the time itself.
+    double oneShotStartMs[2] {};
+    int oneShotIntervalMs[2] {};
 
     //==============================================================================
     juce::Label selectInterfaceLabel;

@@ -39,7 +39,7 @@ void MainComponent::startDiscovery()
         entry->outDevice->sendMessageNow (frame);
     }
 
-    startTimer (discoveryWindow, 500);
+    startOneShot (discoveryWindow, 500);
 }
 
 void MainComponent::handleDiscoveryReply (const MidiCallbackMessage& received)
@@ -138,13 +138,21 @@ void MainComponent::probeCurrentInterface()
         openDevice (false, item->outputIndex);
     }
 
-    sendToAllOutputs (SXMessage_GetProductName, SXMessage_GetProductName_Length);
-    awaitReply();
+    sendAndAwait (SXMessage_GetProductName, SXMessage_GetProductName_Length);
 }
 
-// Only the probed interface's ports are open, so the reply needs no pairing.
-void MainComponent::handleProductNameReply (const zun::FrameView& frame)
+// Only the probed interface's input is open, so the name must have come in on it: a copy
+// of the previous interface's reply, queued while its ports closed, would otherwise name
+// the next one. Ids are not compared.
+void MainComponent::handleProductNameReply (const MidiCallbackMessage& received)
 {
+    const zun::FrameView frame (received.message);
+    const auto* item = discoveredInterfaces[probeCursor];
+    const auto* input = item != nullptr ? midiInputs.getObjectPointer (item->inputIndex) : nullptr;
+
+    if (input == nullptr || input->inDevice == nullptr || input->inDevice.get() != received.source)
+        return;
+
     if (frame.BodyLength() < 8
         || frame.Byte (22) != 0x43 // RetParmVal
         || frame.Byte (23) != 0x02 // DeviceInfo
@@ -154,22 +162,13 @@ void MainComponent::handleProductNameReply (const zun::FrameView& frame)
 
     // The item length counts itself and the parameter id. A length below 2 gives an empty
     // name, and one that claims more than the body holds is cut at the body's end.
-    constexpr int nameStart = 30;
-    const int bodyEnd = zun::Frame::bodyPos + frame.BodyLength();
-    const int nameEnd = juce::jmin (nameStart + (int) frame.Byte (28) - 2, bodyEnd);
-
-    auto& name = deviceContainer.productName;
-    name.clear();
-
-    for (int i = nameStart; i < nameEnd; ++i)
-        if (const auto c = frame.Byte (i); c != 0)
-            name += juce::String::charToString ((juce::juce_wchar) c);
+    deviceContainer.productName = readName (frame, 30, frame.Byte (28));
 
     stopReplyWait();
     closeDevice (probeCursor);
 
-    if (auto* item = discoveredInterfaces[probeCursor])
-        item->label = DeviceDiscoveryItem::MakeNamedLabel (name, item->serialNumber);
+    if (auto* probed = discoveredInterfaces[probeCursor])
+        probed->label = DeviceDiscoveryItem::MakeNamedLabel (deviceContainer.productName, probed->serialNumber);
 
     ++probeCursor;
 

@@ -20,10 +20,13 @@ void MainComponent::handleMessage (const juce::Message& message)
 
     const zun::FrameView frame (received->message);
 
-    //==============================================================================
-    // Runtime-status frames: applied here, in every request state (idle included), before
-    // the dispatch below, without touching requestState or replyTimeout.
-    //==============================================================================
+    // Runtime-status frames are applied in every request state, idle included, and touch
+    // neither requestState nor replyTimeout.
+    if (isRuntimeStatusFrame (frame))
+    {
+        updateRuntimeDisplay (frame);
+        return;
+    }
 
     switch (requestState)
     {
@@ -32,7 +35,16 @@ void MainComponent::handleMessage (const juce::Message& message)
             break;
 
         case probingNames:
-            handleProductNameReply (frame);
+            handleProductNameReply (*received);
+            break;
+
+        case readingAudioInfo:
+        case readingDeviceInfo:
+        case readingFeatures:
+        case readingPresetNames:
+        case readingAudioPorts:
+        case readingFailoverSettings:
+            handleSettingsReply (frame);
             break;
 
         case loadingPreset:
@@ -56,13 +68,21 @@ bool MainComponent::isAcknowledgement (const zun::FrameView& frame) const noexce
            && frame.Byte (zun::Frame::bodyPos + 1) == 0x00;
 }
 
-void MainComponent::handleAcknowledgement (const zun::FrameView&)
+// The state goes back to idle before the acknowledgement is judged, so an alert it shows
+// finds no exchange under way, and a successful load can start the next one from idle.
+void MainComponent::handleAcknowledgement (const zun::FrameView& frame)
 {
+    const auto awaited = requestState;
+
     stopReplyWait();
     requestState = idle;
 
-    // The acknowledged message class, data class and error code (frame bytes 24 to 26) are
-    // judged here, after the state is idle, by the exchange that awaited them.
+    if (awaited == loadingPreset)
+        judgeLoadAcknowledgement (frame);
+    else if (awaited == savingPreset)
+        judgeSaveAcknowledgement (frame);
+    else
+        judgeSettingAcknowledgement (frame);
 }
 
 //==============================================================================
@@ -83,7 +103,28 @@ void MainComponent::sendToAllOutputs (const unsigned char* body, unsigned short 
 
 void MainComponent::awaitReply()
 {
-    startTimer (replyTimeout, 2000);
+    startOneShot (replyTimeout, 2000);
+}
+
+// JUCE's timer thread counts a new timer's first interval from its own last wake-up, so
+// a timer started after an idle or blocked spell fires early. A wait the user is promised
+// therefore notes when it began, and an early callback waits for the rest.
+void MainComponent::startOneShot (TimerId id, int intervalMs)
+{
+    oneShotStartMs[id] = juce::Time::getMillisecondCounterHiRes();
+    oneShotIntervalMs[id] = intervalMs;
+    startTimer (id, intervalMs);
+}
+
+bool MainComponent::hasOneShotElapsed (TimerId id)
+{
+    const auto remainingMs = oneShotStartMs[id] + oneShotIntervalMs[id] - juce::Time::getMillisecondCounterHiRes();
+
+    if (remainingMs <= 0.0)
+        return true;
+
+    startTimer (id, juce::jmax (1, (int) std::ceil (remainingMs)));
+    return false;
 }
 
 void MainComponent::stopReplyWait()
@@ -99,12 +140,6 @@ void MainComponent::cancelPendingRequest()
 
     if (runtimeMode == Notify)
         updateRegistration (2);
-}
-
-void MainComponent::updateRegistration (unsigned char mode)
-{
-    SXMessage_SendRegistration[8] = mode;
-    sendToAllOutputs (SXMessage_SendRegistration, SXMessage_SendRegistration_Length);
 }
 
 // requestState keeps naming the awaited reply, so a reply that comes late still carries

@@ -1,18 +1,22 @@
 #include "ZUNDeviceListBox.h"
 #include "MainComponent.h"
 
-// The list box is its own model, but JUCE 7 reads a model's shared state while the list is
-// built, before the model base exists: so the model is set once the object is whole, and
-// taken away before the model base goes.
+// The list box is its own model, but JUCE 7 asks a model for its rows as soon as it is set,
+// and the rows live in the owner: so the owner sets the model once it is whole, and the
+// model is taken away before the model base goes.
 ZUNDeviceListBox::ZUNDeviceListBox (MainComponent& owner)
     : juce::ListBox ("Device Selector", nullptr)
     , parent (owner)
 {
-    setModel (this);
     setOutlineThickness (1);
     setMultipleSelectionEnabled (false);
     setClickingTogglesRowSelection (true);
     lastSelectedRow = -1;
+}
+
+void ZUNDeviceListBox::useItselfAsModel()
+{
+    setModel (this);
 }
 
 ZUNDeviceListBox::~ZUNDeviceListBox()

@@ -12,6 +12,10 @@ public:
     explicit ZUNDeviceListBox (MainComponent& owner);
     ~ZUNDeviceListBox() override;
 
+    // Makes the list its own model. The owner calls this once it is fully built, since the
+    // list asks its model for the number of rows at once.
+    void useItselfAsModel();
+
     // Forgets the selection without touching panels or ports, and re-reads the rows.
     void resetList();
 

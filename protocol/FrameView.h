@@ -1,6 +1,8 @@
 #pragma once
 
 #include "WireNumbers.h"
+#include <initializer_list>
+#include <utility>
 #include <juce_audio_basics/juce_audio_basics.h>
 
 namespace zun
@@ -43,6 +45,17 @@ public:
     }
 
     juce::uint8 Byte (int index) const noexcept { return Has (index) ? data[index] : 0; }
+
+    // True when each listed frame position holds its value: a reply test reads like its
+    // table, { { 22, 0x43 }, { 23, 8 }, ... }. A position outside the frame never matches.
+    bool HasBytes (std::initializer_list<std::pair<int, juce::uint8>> expected) const noexcept
+    {
+        for (const auto& [index, value] : expected)
+            if (! Has (index) || data[index] != value)
+                return false;
+
+        return true;
+    }
 
     juce::uint32 Read14 (int index) const noexcept { return Has (index, 2) ? Wire::Read14 (data + index) : 0; }
     juce::uint32 Read28 (int index) const noexcept { return Has (index, 4) ? Wire::Read28 (data + index) : 0; }

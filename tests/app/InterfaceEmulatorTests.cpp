@@ -50,16 +50,16 @@ InterfaceEmulator::Config distinctSettings()
     c.setAudioPorts (5); // port 2 is USBD 2: type 1, number 2, 1, 2, 6 channels
     c.currentPreset = 6;
     c.currentScene = 2;
-    c.failoverMode = 2;
-    c.options = 0x15;
-    c.triggerMode = 4;
-    c.audioTrigger = 3;
-    c.audioChannel = 7;
-    c.audioTimeout = 16000;
-    c.midiTrigger = 2;
-    c.midiPort = 16;
-    c.midiTimeout = 12;
-    c.maxVolume = -1536;
+    c.settings.failoverMode = 2;
+    c.settings.options = 0x15;
+    c.settings.triggerMode = 4;
+    c.settings.audioTrigger = 3;
+    c.settings.audioChannel = 7;
+    c.settings.audioTimeout = 16000;
+    c.settings.midiTrigger = 2;
+    c.settings.midiPort = 16;
+    c.settings.midiTimeout = 12;
+    c.settings.maxVolume = -1536;
     c.armed = 1;
     const juce::uint8 hostStatus[] = { 3, 1, 0, 4 }; // USB 1 audio and MIDI, USB 2 audio and MIDI
     std::copy (std::begin (hostStatus), std::end (hostStatus), c.hostStatus);
@@ -96,6 +96,13 @@ protected:
         output->sendMessageNow (container.sysexMessage.CreateMessage (body, length));
         EXPECT_TRUE (ports.waitUntilDelivered());
         return collector.take();
+    }
+
+    // Subscribes (1) or unsubscribes (2); the emulator acts on it before this returns.
+    void sendRegistration (juce::uint8 mode)
+    {
+        SXMessage_SendRegistration[8] = mode;
+        output->sendMessageNow (container.sysexMessage.CreateMessage (SXMessage_SendRegistration, SXMessage_SendRegistration_Length));
     }
 
     VirtualMidiPortSystem ports;
@@ -180,14 +187,18 @@ TEST_F (InterfaceEmulatorTest, NotificationsCarryTheSubscriptionsSessionIdUntilU
     container.sysexMessage.sessionId = 0x0777777; // a later request of another session
     const auto status = bodyOf (exchange (SXMessage_GetRuntime, SXMessage_GetRuntime_Length).at (0));
 
-    ASSERT_TRUE (emulator.pushNotification());
+    ASSERT_TRUE (emulator.pushNotification (2));
     ASSERT_TRUE (ports.waitUntilDelivered());
     const auto pushed = collector.take();
-    ASSERT_EQ (pushed.size(), 1u);
-    EXPECT_EQ (zun::FrameView (pushed[0]).SessionId(), session);
+    ASSERT_EQ (pushed.size(), 2u);
     auto notification = status;
     notification[0] = 0x50; // NotParmVal, else the runtime status as a reply gives it
-    EXPECT_EQ (bodyOf (pushed[0]), notification);
+
+    for (auto& frame : pushed)
+    {
+        EXPECT_EQ (zun::FrameView (frame).SessionId(), session);
+        EXPECT_EQ (bodyOf (frame), notification);
+    }
 
     // Pings and registrations get no reply.
     EXPECT_TRUE (exchange (nullptr, 0).empty());
@@ -236,4 +247,108 @@ TEST_F (InterfaceEmulatorTest, FaultKnobsChangeTheRepliesAsAsked)
     const auto late = collector.take();
     ASSERT_EQ (late.size(), 2u);
     EXPECT_GE (late[0].getTimeStamp() * 1000.0 - sentAt, 149.0);
+}
+
+// Preset 3 is stored with other settings than the current ones; each step is followed by a
+// read of the current preset and of the failover settings (mode and option bits).
+TEST_F (InterfaceEmulatorTest, LoadMakesAPresetsSettingsCurrentSaveStoresThemARefusedLoadChangesNothing)
+{
+    emulator.configure ([] (auto& c)
+                        {
+        c.presetSettings.assign (3, c.settings);
+        c.presetSettings[2].failoverMode = 1;
+        c.presetSettings[2].options = 0x0A; });
+
+    unsigned char setOptions[] = { 0x10, 0x03, 0x01, 0x06, 0x03, 0x01, 0x03, 0x14, 0x03 };
+
+    const std::tuple<const char*, unsigned char*, juce::uint8, juce::uint8, juce::uint8, juce::uint8, juce::uint8> steps[] = {
+        // step, request, preset byte, error code, then current preset, mode, options
+        { "load 3", SXMessage_LoadPreset, 3, 0, 3, 1, 0x0A },
+        { "change options", setOptions, 0, 0, 3, 1, 0x03 },
+        { "save 3", SXMessage_SavePreset, 3, 0, 3, 1, 0x03 },
+        { "load 2, never stored", SXMessage_LoadPreset, 2, 0, 2, 2, 0x15 },
+        { "load 3 back", SXMessage_LoadPreset, 3, 0, 3, 1, 0x03 },
+        { "load 8, beyond the 7 presets", SXMessage_LoadPreset, 8, 14, 3, 1, 0x03 },
+        { "load 0", SXMessage_LoadPreset, 0, 14, 3, 1, 0x03 },
+    };
+
+    for (const auto& [step, body, preset, error, current, mode, options] : steps)
+    {
+        SCOPED_TRACE (step);
+        const bool isPreset = body != setOptions;
+
+        if (isPreset)
+            body[10] = preset; // as the application writes it
+
+        EXPECT_EQ (bodyOf (exchange (body, isPreset ? 11 : sizeof (setOptions)).at (0)).at (4), error);
+        EXPECT_EQ (zun::FrameView (exchange (SXMessage_GetSettingsDF, SXMessage_GetSettingsDF_Length).at (0)).Byte (30), current);
+        const zun::FrameView settings (exchange (SXMessage_GetSettingsFailover, SXMessage_GetSettingsFailover_Length).at (0));
+        EXPECT_EQ (settings.Byte (30), mode);
+        EXPECT_EQ (settings.Byte (33), options);
+    }
+}
+
+// Counted over a bounded window with generous bounds; the fast rate is what load tests need.
+TEST_F (InterfaceEmulatorTest, WhileSubscribedNotificationsComeAtTheConfiguredRateAndStopOnUnsubscribe)
+{
+    for (const double intervalMs : { 20.0, 0.1 })
+    {
+        SCOPED_TRACE (intervalMs);
+        emulator.configure ([intervalMs] (auto& c)
+                            { c.notificationIntervalMs = intervalMs; });
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        sendRegistration (1);
+        std::this_thread::sleep_for (std::chrono::milliseconds (300));
+        sendRegistration (2);
+        const auto expected = (juce::Time::getMillisecondCounterHiRes() - start) / intervalMs;
+
+        ASSERT_TRUE (ports.waitUntilDelivered());
+        const auto pushed = collector.take();
+        EXPECT_GE ((double) pushed.size(), expected * 0.5);
+        EXPECT_LE ((double) pushed.size(), expected + 1.0);
+        EXPECT_TRUE (std::all_of (pushed.begin(), pushed.end(), [] (auto& m)
+                                  { return m.getRawData()[zun::Frame::bodyPos] == 0x50 && zun::FrameView (m).SessionId() == session; }));
+
+        std::this_thread::sleep_for (std::chrono::milliseconds (60));
+        ASSERT_TRUE (ports.waitUntilDelivered());
+        EXPECT_TRUE (collector.take().empty());
+    }
+}
+
+// While subscribed, a carried-out SetFailover that changes the scene, armed or alarm is followed
+// at once by a notification; one that changes nothing of the runtime status is not.
+TEST_F (InterfaceEmulatorTest, ARuntimeStatusChangedBySetFailoverIsPushedAtOnceWhileSubscribed)
+{
+    emulator.configure ([] (auto& c)
+                        { c.alarm = 1; });
+
+    const std::tuple<const char*, bool, juce::uint8, juce::uint8, bool> changes[] = {
+        // change, subscribed, parameter id, value, pushed
+        { "scene A, not subscribed", false, 0x04, 1, false },
+        { "scene B", true, 0x04, 2, true },
+        { "scene B again", true, 0x04, 2, false },
+        { "disarm", true, 0x10, 0, true },
+        { "clear alarm", true, 0x11, 0, true },
+        { "clear alarm again", true, 0x11, 0, false },
+        { "failover mode", true, 0x13, 1, false },
+    };
+
+    for (const auto& [change, subscribed, id, value, pushed] : changes)
+    {
+        SCOPED_TRACE (change);
+        sendRegistration (subscribed ? 1 : 2);
+        const unsigned char request[] = { 0x10, 0x03, 0x01, 0x06, 0x03, 0x01, 0x03, id, value };
+        const auto replies = exchange (request, sizeof (request));
+        ASSERT_EQ (replies.size(), pushed ? 2u : 1u);
+        EXPECT_EQ (bodyOf (replies[0]), (Bytes { 0x40, 0x00, 0x10, 0x03, 0x00 }));
+
+        if (pushed)
+        {
+            // The new value in its item (body bytes 8, 11, 14), the rest as GetRuntime reports it.
+            auto status = bodyOf (exchange (SXMessage_GetRuntime, SXMessage_GetRuntime_Length).at (0));
+            status[0] = 0x50;
+            EXPECT_EQ (status.at (id == 0x04 ? 8u : (id == 0x10 ? 11u : 14u)), value);
+            EXPECT_EQ (bodyOf (replies[1]), status);
+        }
+    }
 }

@@ -80,3 +80,20 @@ TEST_F (InterfaceList, AfterAListResetTheNextClickClosesNothing)
     EXPECT_EQ (ports.events, opening (1));
     EXPECT_TRUE (virtualPorts.isInputOpen (inputOf (0))) << "row 0 was no longer the last selected";
 }
+
+// The list asks for its rows as soon as it has a model: built on memory that held other
+// values, a list that asked too early showed rows of garbage (a content 370 million pixels high).
+TEST (InterfaceListStart, AFreshListHasNoRowsWhateverItsMemoryHeldBefore)
+{
+    VirtualMidiPortSystem ports;
+    auto* memory = ::operator new (sizeof (MainComponent));
+    std::memset (memory, 0x01, sizeof (MainComponent));
+    auto* component = new (memory) MainComponent (ports, [] (const juce::String&, const juce::String&) {});
+
+    auto& list = MainComponentProbe (*component).deviceListBox();
+    EXPECT_EQ (list.getViewport()->getViewedComponent()->getHeight(), 0);
+    EXPECT_EQ (list.getNumSelectedRows(), 0);
+
+    component->~MainComponent();
+    ::operator delete (memory);
+}

@@ -116,7 +116,11 @@ TEST_F (ReceivePath, NoFrameOfAnyLengthMakesAHandlerReadPastItsEnd)
                 const bool fits = container.IsValidMidiMessage (candidate)
                                   && std::all_of (fields.begin(), fields.end(), [&] (auto f)
                                                   { return frame.Byte (f.first) == f.second; });
-                const bool accept = fits && (state == MainComponent::discovering ? length == 23 && frame.SequenceNumber() == sequence && ! known : state == MainComponent::probingNames ? length >= 8
+                // A name counts only from the probed interface's input, which probing reopens.
+                const auto* probed = probe->discoveredInterfaces()[probe->probeCursor()];
+                auto* const source = state == MainComponent::probingNames ? openInputAt (0) : input;
+                const bool fromProbed = source != nullptr && probed != nullptr && openInputAt (probed->inputIndex) == source;
+                const bool accept = fits && (state == MainComponent::discovering ? length == 23 && frame.SequenceNumber() == sequence && ! known : state == MainComponent::probingNames ? length >= 8 && fromProbed
                                                                                                                                                                                         : state >= MainComponent::loadingPreset && length == 5);
 
                 // A name is only bytes of the body, from frame byte 30 on, as many as the item claims.
@@ -125,7 +129,7 @@ TEST_F (ReceivePath, NoFrameOfAnyLengthMakesAHandlerReadPastItsEnd)
                     name += frame.Byte (i) != 0 ? juce::String::charToString ((juce::juce_wchar) frame.Byte (i)) : juce::String();
 
                 probe->setRequestState ((juce::uint8) state);
-                probe->receive (input, candidate);
+                probe->receive (source, candidate);
                 SCOPED_TRACE ("state " + std::to_string (state) + ": " + juce::String::toHexString (candidate.getRawData(), size).toStdString());
 
                 const bool naming = state == MainComponent::probingNames;

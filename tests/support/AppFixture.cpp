@@ -136,6 +136,13 @@ bool AppFixture::searchAndWait()
     return waitUntilIdle();
 }
 
+bool AppFixture::readSettings()
+{
+    ui::click (*app, "Get Settings", 0);
+    return ui::pumpUntil ([this]
+                          { return probe->settingsLoaded() && probe->requestState() == MainComponent::idle; });
+}
+
 void AppFixture::selectRow (int row)
 {
     probe->deviceListBox().selectRow (row);

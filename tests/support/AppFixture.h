@@ -61,6 +61,8 @@ protected:
     void clickSearch() { ui::click (*app, "Search"); } // discovery goes on
     bool waitUntilIdle (int timeoutMs = 6000); // idle with no discovery window running
     bool searchAndWait();
+    bool readSettings(); // "Get Settings" on the selected row, until the read has ended
+    bool connect (int row = 0) { return searchAndWait() && numRows() > row && (selectRow (row), readSettings()); }
     bool waitForAlert();
     void selectRow (int row); // as a click would
     void showMidiMessages() { probe->showMidiMessagesToggle().setToggleState (true, juce::sendNotificationSync); }

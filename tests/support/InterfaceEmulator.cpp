@@ -1,7 +1,9 @@
 #include "InterfaceEmulator.h"
 #include "CodeTables.h"
 
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace
 {
@@ -209,7 +211,57 @@ struct InterfaceEmulator::Core
     Core (VirtualMidiPortSystem& portsToUse, Config initialConfig)
         : ports (portsToUse)
         , config (std::move (initialConfig))
+        , startSettings (config.settings)
     {
+    }
+
+    //==============================================================================
+    // The notification thread: it sends what the schedule says is due since the subscription
+    // (or the last configure()), so a late wake-up is caught up and fast rates keep their
+    // average. It never waits on the ports, only on the emulator's own lock.
+    void pushPeriodically()
+    {
+        std::unique_lock<std::mutex> guard (lock);
+
+        while (! detached)
+        {
+            const auto interval = config.notificationIntervalMs;
+
+            if (! subscribed || interval <= 0.0)
+            {
+                wake.wait (guard);
+                continue;
+            }
+
+            const auto due = (juce::int64) ((juce::Time::getMillisecondCounterHiRes() - scheduleStartMs) / interval);
+
+            if (scheduledPushes >= due)
+            {
+                const auto nextMs = scheduleStartMs + (double) (scheduledPushes + 1) * interval - juce::Time::getMillisecondCounterHiRes();
+                wake.wait_for (guard, std::chrono::microseconds ((juce::int64) (nextMs * 1000.0) + 1));
+                continue;
+            }
+
+            // In batches, so that requests are not held up behind a long catch-up.
+            for (int i = 0; i < 256 && scheduledPushes < due; ++i, ++scheduledPushes)
+                notify();
+
+            guard.unlock();
+            std::this_thread::yield();
+            guard.lock();
+        }
+    }
+
+    void restartSchedule()
+    {
+        scheduleStartMs = juce::Time::getMillisecondCounterHiRes();
+        scheduledPushes = 0;
+    }
+
+    // One NotParmVal runtime-status frame to the pair and session of the subscription.
+    void notify (double delayMs = 0.0)
+    {
+        ports.sendToInput (inputs[(size_t) subscriptionPair], replyFrame (runtimeBody (MC::NotParmVal), subscriptionSession), delayMs);
     }
 
     // Called on the thread that sent the frame. Replies go out under the lock, so they keep
@@ -237,11 +289,16 @@ struct InterfaceEmulator::Core
         if ((! mine && ! anyone) || isIgnored (record.kind, message))
             return;
 
+        const auto runtimeBefore = runtimeBody (MC::NotParmVal);
         const auto reply = respond (record.kind, frame, body, pairIndex);
         record.answered = reply.has_value();
 
         for (int copy = 0; reply && copy < (config.duplicateReplies ? 2 : 1); ++copy)
             ports.sendToInput (inputs[(size_t) pairIndex], *reply, delayFor (record.kind));
+
+        // A changed runtime status is pushed at once, behind the acknowledgement that caused it.
+        if (subscribed && runtimeBody (MC::NotParmVal) != runtimeBefore)
+            notify (delayFor (record.kind));
     }
 
     bool isIgnored (Kind kind, const juce::MidiMessage& message) const
@@ -319,6 +376,8 @@ struct InterfaceEmulator::Core
                 subscribed = true;
                 subscriptionSession = session;
                 subscriptionPair = pairIndex;
+                restartSchedule();
+                wake.notify_all();
                 return {};
 
             case Kind::unsubscribe:
@@ -341,11 +400,12 @@ struct InterfaceEmulator::Core
     juce::uint8 applySetting (const Bytes& item)
     {
         auto& c = config;
+        auto& s = config.settings;
         const auto id = item[0];
         auto value = [&item] (size_t i)
         { return i + 1 < item.size() ? item[i + 1] : (juce::uint8) 0; };
 
-        const std::map<juce::uint8, juce::uint8*> single { { 0x04, &c.currentScene }, { 0x10, &c.armed }, { 0x11, &c.alarm }, { 0x13, &c.failoverMode }, { 0x14, &c.options }, { 0x15, &c.triggerMode } };
+        const std::map<juce::uint8, juce::uint8*> single { { 0x04, &c.currentScene }, { 0x10, &c.armed }, { 0x11, &c.alarm }, { 0x13, &s.failoverMode }, { 0x14, &s.options }, { 0x15, &s.triggerMode } };
         const bool group = id == 0x16 || id == 0x17; // sub-parameter 1 trigger, 2 channel or port, 3 time-out
 
         if (single.count (id) == 0 && ! group && id != 0x18)
@@ -365,13 +425,13 @@ struct InterfaceEmulator::Core
         if (single.count (id) != 0)
             *single.at (id) = value (0);
         else if (id == 0x18)
-            c.maxVolume = (juce::int16) (juce::uint16) ((value (0) << 14) | fourteen);
+            s.maxVolume = (juce::int16) (juce::uint16) ((value (0) << 14) | fourteen);
         else if (value (0) == 1)
-            (audio ? c.audioTrigger : c.midiTrigger) = value (1);
+            (audio ? s.audioTrigger : s.midiTrigger) = value (1);
         else if (value (0) == 2)
-            (audio ? c.audioChannel : c.midiPort) = value (1);
+            (audio ? s.audioChannel : s.midiPort) = value (1);
         else
-            (audio ? c.audioTimeout : c.midiTimeout) = fourteen;
+            (audio ? s.audioTimeout : s.midiTimeout) = fourteen;
 
         return 0;
     }
@@ -381,10 +441,28 @@ struct InterfaceEmulator::Core
         if (preset < 1 || preset > config.presetCount)
             return refusal (cmdValueInvalid);
 
-        if (config.ackErrorCode == 0 && kind == Kind::loadPreset)
-            config.currentPreset = preset;
+        if (config.ackErrorCode != 0)
+            return config.ackErrorCode;
 
-        return config.ackErrorCode;
+        if (kind == Kind::loadPreset)
+        {
+            config.currentPreset = preset;
+            config.settings = storedSettings (preset);
+        }
+        else
+        {
+            storedSettings (preset) = config.settings;
+        }
+
+        return 0;
+    }
+
+    FailoverSettings& storedSettings (juce::uint8 preset)
+    {
+        if (config.presetSettings.size() < preset)
+            config.presetSettings.resize (preset, startSettings);
+
+        return config.presetSettings[preset - 1u];
     }
 
     Bytes acknowledgement (const Bytes& request, juce::uint8 code) const
@@ -410,8 +488,8 @@ struct InterfaceEmulator::Core
 
     Bytes failoverBody() const
     {
-        const auto volume = (juce::uint16) config.maxVolume;
-        const auto& c = config;
+        const auto& c = config.settings;
+        const auto volume = (juce::uint16) c.maxVolume;
 
         return { MC::RetParmVal, DC::DeviceFeature, 1, 35, BT::ParmValList, 6, 3, 0x13, c.failoverMode, 3, 0x14, c.options, 3, 0x15, c.triggerMode, 9, 0x16, 1, c.audioTrigger, 2, c.audioChannel, 3, (juce::uint8) ((c.audioTimeout >> 7) & 0x7F), (juce::uint8) (c.audioTimeout & 0x7F), 9, 0x17, 1, c.midiTrigger, 2, c.midiPort, 3, (juce::uint8) ((c.midiTimeout >> 7) & 0x7F), (juce::uint8) (c.midiTimeout & 0x7F), 5, 0x18, (juce::uint8) (volume >> 14), (juce::uint8) ((volume >> 7) & 0x7F), (juce::uint8) (volume & 0x7F) };
     }
@@ -454,13 +532,18 @@ struct InterfaceEmulator::Core
     VirtualMidiPortSystem& ports;
 
     std::mutex lock;
+    std::condition_variable wake; // the notification thread's: subscription, configuration, detaching
     Config config;
+    const FailoverSettings startSettings;
     std::vector<juce::String> inputs; // the application's input of each attached pair
     std::vector<ReceivedFrame> received;
     zun::SysexMessage builder;
     juce::uint32 ownSequence = 0, subscriptionSession = 0;
     bool subscribed = false, detached = false;
     int subscriptionPair = -1;
+    double scheduleStartMs = 0.0;
+    juce::int64 scheduledPushes = 0;
+    std::thread pusher; // runs pushPeriodically; the emulator's destructor joins it
 };
 
 //==============================================================================
@@ -514,14 +597,21 @@ void InterfaceEmulator::Config::setAudioPorts (int count, bool withUsbd1, bool w
 InterfaceEmulator::InterfaceEmulator (VirtualMidiPortSystem& ports, Config initialConfig)
     : core (std::make_shared<Core> (ports, std::move (initialConfig)))
 {
+    core->pusher = std::thread ([c = core.get()]
+                                { c->pushPeriodically(); });
 }
 
 // The output listeners keep the core alive and find it detached, so the ports may outlive
 // the emulator (and a frame being handled right now is finished safely).
 InterfaceEmulator::~InterfaceEmulator()
 {
-    const std::lock_guard<std::mutex> guard (core->lock);
-    core->detached = true;
+    {
+        const std::lock_guard<std::mutex> guard (core->lock);
+        core->detached = true;
+    }
+
+    core->wake.notify_all();
+    core->pusher.join();
 }
 
 int InterfaceEmulator::attach (const juce::String& appInputIdentifier, const juce::String& appOutputIdentifier)
@@ -541,8 +631,13 @@ int InterfaceEmulator::attach (const juce::String& appInputIdentifier, const juc
 
 void InterfaceEmulator::configure (const std::function<void (Config&)>& change)
 {
-    const std::lock_guard<std::mutex> guard (core->lock);
-    change (core->config);
+    {
+        const std::lock_guard<std::mutex> guard (core->lock);
+        change (core->config);
+        core->restartSchedule(); // the interval may have changed
+    }
+
+    core->wake.notify_all();
 }
 
 //==============================================================================
@@ -589,14 +684,16 @@ juce::uint32 InterfaceEmulator::subscriptionSessionId() const
     return core->subscriptionSession;
 }
 
-bool InterfaceEmulator::pushNotification()
+bool InterfaceEmulator::pushNotification (int count)
 {
     const std::lock_guard<std::mutex> guard (core->lock);
 
     if (! core->subscribed)
         return false;
 
-    core->ports.sendToInput (core->inputs[(size_t) core->subscriptionPair], core->replyFrame (core->runtimeBody (MC::NotParmVal), core->subscriptionSession));
+    for (int i = 0; i < count; ++i)
+        core->notify();
+
     return true;
 }
 

@@ -18,9 +18,10 @@
 // notifications carry the session id of the subscription. Every received frame is recorded.
 //
 // One emulator is one interface: attach it to several pairs to reach it over each of them.
-// Requests are handled on the sender's thread, replies arrive on the input's thread; one lock
-// guards configuration and records, so any function may be called from any thread. Destroy the
-// emulator before the port system.
+// Requests are handled on the sender's thread, replies arrive on the input's thread, periodic
+// notifications come from a thread of the emulator's own; one lock guards configuration and
+// records, so any function may be called from any thread. Destroy the emulator before the port
+// system.
 class InterfaceEmulator final
 {
 public:
@@ -60,6 +61,21 @@ public:
         juce::uint8 channelCount = 0; // second byte of parameter 0x10
     };
 
+    // The failover settings (DeviceFeature 0x13 to 0x18), which the interface keeps per preset.
+    struct FailoverSettings
+    {
+        juce::uint8 failoverMode = 1; // 0x13: 1 single master, 2 dual master
+        juce::uint8 options = 0; // 0x14: bit 0 auto arm, 1 auto switch back, 2 auto clear alarm, 3 MIDI panic, 4 tone check
+        juce::uint8 triggerMode = 1; // 0x15: 1 audio, 2 MIDI, 3 audio or MIDI, 4 audio and MIDI
+        juce::uint8 audioTrigger = 1; // 0x16 sub 1
+        juce::uint8 audioChannel = 1; // 0x16 sub 2
+        juce::uint16 audioTimeout = 800; // 0x16 sub 3, eighths of a millisecond, 14 bits
+        juce::uint8 midiTrigger = 1; // 0x17 sub 1
+        juce::uint8 midiPort = 1; // 0x17 sub 2
+        juce::uint16 midiTimeout = 800; // 0x17 sub 3, eighths of a millisecond, 14 bits
+        juce::int16 maxVolume = 0; // 0x18, 1/256 dB
+    };
+
     // Everything the emulated interface holds and every knob a test may turn.
     struct Config
     {
@@ -82,18 +98,10 @@ public:
         std::vector<AudioPort> audioPorts; // port k is audioPorts[k - 1]; a missing one is answered with zeros
 
         //==========================================================================
-        // DeviceFeature: current preset and the failover settings.
+        // DeviceFeature: current preset and the failover settings, current and per preset.
         juce::uint8 currentPreset = 1; // 0x01
-        juce::uint8 failoverMode = 1; // 0x13: 1 single master, 2 dual master
-        juce::uint8 options = 0; // 0x14: bit 0 auto arm, 1 auto switch back, 2 auto clear alarm, 3 MIDI panic, 4 tone check
-        juce::uint8 triggerMode = 1; // 0x15: 1 audio, 2 MIDI, 3 audio or MIDI, 4 audio and MIDI
-        juce::uint8 audioTrigger = 1; // 0x16 sub 1
-        juce::uint8 audioChannel = 1; // 0x16 sub 2
-        juce::uint16 audioTimeout = 800; // 0x16 sub 3, eighths of a millisecond, 14 bits
-        juce::uint8 midiTrigger = 1; // 0x17 sub 1
-        juce::uint8 midiPort = 1; // 0x17 sub 2
-        juce::uint16 midiTimeout = 800; // 0x17 sub 3, eighths of a millisecond, 14 bits
-        juce::int16 maxVolume = 0; // 0x18, 1/256 dB
+        FailoverSettings settings; // the current ones; LoadPreset p makes preset p's current
+        std::vector<FailoverSettings> presetSettings; // preset p's are presetSettings[p - 1]; missing ones hold the settings the emulator started with
 
         //==========================================================================
         // Runtime status (DeviceFeature 0x04, 0x10, 0x11, 0x12).
@@ -105,6 +113,7 @@ public:
         //==========================================================================
         // Behaviour.
         double replyDelayMs = 0.0; // delay of every reply
+        double notificationIntervalMs = 0.0; // while subscribed, one runtime notification per interval (fractions allowed; late ones are caught up); 0: none of its own
         std::map<RequestKind, double> replyDelayMsFor; // per-kind delay, in place of replyDelayMs
         std::vector<RequestKind> ignoredRequests; // recorded, neither answered nor acted on
         std::function<bool (RequestKind, const juce::MidiMessage&)> ignoreIf; // true: not answered; runs under the lock, so it must not call the emulator
@@ -169,9 +178,12 @@ public:
     bool isSubscribed() const;
     juce::uint32 subscriptionSessionId() const;
 
-    // Sends one NotParmVal runtime-status frame with the subscription's session id on the
-    // pair the subscription came in on. False (and nothing sent) when not subscribed.
-    bool pushNotification();
+    // While subscribed the emulator pushes NotParmVal runtime-status frames by itself: every
+    // notificationIntervalMs, and at once when a SetFailover request changes the scene, armed
+    // or alarm. This sends count more at once, back to back, with the subscription's session id
+    // on the pair the subscription came in on (after configure(), it shows a changed runtime
+    // status). False (and nothing sent) when not subscribed.
+    bool pushNotification (int count = 1);
 
     //==============================================================================
     // Building blocks for frames the emulator would not send by itself.

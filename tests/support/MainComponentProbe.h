@@ -35,6 +35,18 @@ public:
     MidiLogView& midiLog() { return component.midiLog; }
     juce::ToggleButton& showMidiMessagesToggle() { return component.showMidiMessagesToggle; }
 
+    // The controls that have no caption to find them by.
+    juce::ComboBox& presetCombo() { return component.presetCombo; }
+    juce::ComboBox& failoverModeCombo() { return component.failoverModeCombo; }
+    juce::ComboBox& triggerModeCombo() { return component.triggerModeCombo; }
+    juce::ComboBox& audioTriggerCombo() { return component.audioTriggerCombo; }
+    juce::ComboBox& midiTriggerCombo() { return component.midiTriggerCombo; }
+    juce::Label& audioChannelValue() { return component.audioChannelValue; }
+    juce::Label& audioTimeoutValue() { return component.audioTimeoutValue; }
+    juce::Label& midiPortValue() { return component.midiPortValue; }
+    juce::Label& midiTimeoutValue() { return component.midiTimeoutValue; }
+    juce::Slider& maxVolSlider() { return component.maxVolSlider; }
+
     // The component as the listener it registers on its controls (its listener bases are private).
     juce::Button::Listener* asButtonListener() { return &component; }
     juce::Label::Listener* asLabelListener() { return &component; }

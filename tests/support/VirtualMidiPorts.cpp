@@ -89,10 +89,11 @@ public:
     {
         {
             const std::lock_guard<std::mutex> guard (lock);
-            // Equal due times keep the order they were sent in.
-            auto position = std::find_if (pending.begin(), pending.end(), [dueMs] (const Pending& p)
-                                          { return p.dueMs > dueMs; });
-            pending.insert (position, { dueMs, message });
+            // Equal due times keep the order they were sent in. Searched from the back, where
+            // a message without delay belongs, so that a long backlog costs nothing per message.
+            auto position = std::find_if (pending.rbegin(), pending.rend(), [dueMs] (const Pending& p)
+                                          { return p.dueMs <= dueMs; });
+            pending.insert (position.base(), { dueMs, message });
         }
         wake.notify_all();
     }

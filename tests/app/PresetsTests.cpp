@@ -1,0 +1,134 @@
+#include "AppFixture.h"
+
+// Presets live in the interface: "Load Preset" makes the chosen one current and reads the
+// failover settings again; "Save Preset" stores the settings into the current preset.
+
+namespace
+{
+using Kind = InterfaceEmulator::RequestKind;
+
+juce::String bodyOf (const std::optional<InterfaceEmulator::ReceivedFrame>& frame)
+{
+    if (! frame)
+        return {};
+    const zun::FrameView f (frame->message);
+    return juce::String::toHexString (f.Data() + zun::Frame::bodyPos, f.BodyLength()).toUpperCase();
+}
+} // namespace
+
+class Presets : public AppFixture
+{
+protected:
+    void SetUp() override
+    {
+        InterfaceEmulator::FailoverSettings third;
+        third.failoverMode = 2;
+        third.triggerMode = 2;
+        auto config = interfaceNamed ("Alpha", 0x1234, 0x12345678);
+        config.presetSettings = { {}, {}, third };
+        alpha = &addInterface (config);
+        ASSERT_TRUE (connect());
+        alpha->clear();
+    }
+
+    juce::String kindsReceived()
+    {
+        juce::StringArray kinds;
+        for (auto& frame : alpha->receivedFrames())
+            kinds.add (InterfaceEmulator::describe (frame.kind));
+        return kinds.joinIntoString (" ");
+    }
+
+    InterfaceEmulator* alpha = nullptr;
+};
+
+//==============================================================================
+TEST_F (Presets, ALoadedPresetBecomesCurrentAndOnlyItsFailoverSettingsAreReadAgain)
+{
+    probe->presetCombo().setSelectedId (3, juce::dontSendNotification);
+    ui::click (*app, "Load Preset", 0);
+    ASSERT_TRUE (ui::pumpUntil ([this]
+                                { return probe->settingsLoaded() && probe->requestState() == MainComponent::idle; }));
+
+    EXPECT_EQ (kindsReceived(), "loadPreset getSettingsFailover");
+    EXPECT_EQ (bodyOf (alpha->lastOf (Kind::loadPreset)), "11 00 01 08 06 01 05 02 43 00 03");
+    const auto pauseMs = (alpha->lastOf (Kind::getSettingsFailover)->message.getTimeStamp() - alpha->lastOf (Kind::loadPreset)->message.getTimeStamp()) * 1000.0;
+    EXPECT_GE (pauseMs, 200.0) << "the interface gets 200 ms to switch";
+
+    EXPECT_EQ (probe->deviceContainer().failoverBlock.currentPreset, 3);
+    EXPECT_EQ (probe->presetCombo().getSelectedId(), 3);
+    EXPECT_EQ (probe->presetCombo().getItemText (2), "* 3 - Preset 3") << "names of the last full read";
+    EXPECT_EQ (probe->presetCombo().getItemText (0), "1 - Preset 1");
+    EXPECT_EQ (probe->failoverModeCombo().getSelectedId(), 2) << "the preset's own settings";
+    EXPECT_EQ (probe->triggerModeCombo().getSelectedId(), 2);
+    EXPECT_TRUE (ui::button (*app, "Manual").getToggleState());
+    EXPECT_TRUE (probe->isTimerRunning (MainComponent::runtimeTick));
+    EXPECT_TRUE (alerts.empty());
+}
+
+TEST_F (Presets, ARefusedLoadOrSaveShowsItsAlertAndKeepsTheCurrentPreset)
+{
+    const struct
+    {
+        const char* button;
+        juce::uint8 messageClass, dataClass, code;
+        const char* alert;
+    } cases[] = {
+        { "Load Preset", 0x11, 0x00, 0x0E, "Preset could not be loaded." },
+        { "Load Preset", 0x11, 0x03, 0x00, "Preset could not be loaded." },
+        { "Save Preset", 0x10, 0x00, 0x00, "Preset could not be saved." },
+        { "Save Preset", 0x11, 0x00, 0x13, "Preset could not be saved." },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.button) + " " + juce::String::toHexString ((int) c.dataClass) + " " + juce::String::toHexString ((int) c.code));
+        alerts.clear();
+        alpha->clear();
+        alpha->configure ([&c] (auto& config)
+                          {
+                              config.ackMessageClass = c.messageClass;
+                              config.ackDataClass = c.dataClass;
+                              config.ackErrorCode = c.code; });
+        probe->presetCombo().setSelectedId (2, juce::dontSendNotification);
+
+        ui::click (*app, c.button, 0);
+
+        ASSERT_TRUE (waitForAlert());
+        EXPECT_EQ (alerts[0].title, "Ack Error");
+        EXPECT_EQ (alerts[0].message, c.alert);
+        EXPECT_EQ (probe->requestState(), MainComponent::idle);
+        EXPECT_EQ (probe->deviceContainer().failoverBlock.currentPreset, 1);
+        EXPECT_EQ (alpha->countOf (Kind::getSettingsFailover), 0);
+    }
+}
+
+// Whatever the combo box shows, and while polling goes on.
+TEST_F (Presets, SaveAlwaysStoresIntoTheCurrentPreset)
+{
+    probe->presetCombo().setSelectedId (4, juce::dontSendNotification);
+    ui::click (*app, "Save Preset", 0);
+    ASSERT_TRUE (waitUntilIdle());
+
+    EXPECT_EQ (kindsReceived(), "savePreset");
+    EXPECT_EQ (bodyOf (alpha->lastOf (Kind::savePreset)), "11 00 01 08 06 01 05 02 03 00 01");
+    EXPECT_TRUE (probe->isTimerRunning (MainComponent::runtimeTick));
+    EXPECT_TRUE (alerts.empty());
+}
+
+// Neither button acts before an interface was read, and a load needs a chosen preset.
+TEST_F (Presets, NothingIsSentBeforeAReadOrWithoutAChosenPreset)
+{
+    probe->presetCombo().setSelectedId (0, juce::dontSendNotification);
+    ui::click (*app, "Load Preset");
+    EXPECT_EQ (alpha->receivedFrames().size(), 0u);
+
+    ASSERT_TRUE (searchAndWait()); // forgets the interface read: serial number 0
+    selectRow (0);
+    alpha->clear();
+    for (auto* caption : { "Load Preset", "Save Preset" })
+        ui::click (*app, caption);
+
+    EXPECT_EQ (alpha->receivedFrames().size(), 0u);
+    EXPECT_EQ (probe->requestState(), MainComponent::idle);
+}

@@ -1,0 +1,224 @@
+#include "AppFixture.h"
+
+// Changing a setting: the user's change is stored and shown, sent as one SetParmVal request,
+// and the interface's acknowledgement is judged; a refusal or a silence restores nothing.
+
+namespace
+{
+using Kind = InterfaceEmulator::RequestKind;
+} // namespace
+
+class SettingChanges : public AppFixture
+{
+protected:
+    void SetUp() override
+    {
+        alpha = &addInterface();
+        ASSERT_TRUE (connect());
+        alpha->clear();
+    }
+
+    // The body of the last SetParmVal request the interface received, or "" when none came
+    // since the last call.
+    juce::String takeSentBody()
+    {
+        waitUntilIdle (3000);
+        const auto frame = alpha->lastOf (Kind::setFailover);
+        alpha->clear();
+        if (! frame)
+            return {};
+        const zun::FrameView f (frame->message);
+        return juce::String::toHexString (f.Data() + zun::Frame::bodyPos, f.BodyLength()).toUpperCase();
+    }
+
+    void edit (juce::Label& label, const juce::String& text) { label.setText (text, juce::sendNotificationSync); }
+
+    InterfaceEmulator* alpha = nullptr;
+};
+
+//==============================================================================
+// Whole numbers wrap modulo 256, 0 becomes 1, and the limit holds: 16 for the MIDI port, the
+// smaller channel count of the two USB host ports (8 and 6) for the audio channel. Time-outs
+// are eighths of a millisecond within 1 to 16363. The label always shows the value in force.
+TEST_F (SettingChanges, ValueLabelsAreReadWrappedAndClampedAndSendOnlyAChange)
+{
+    const struct
+    {
+        juce::Label& label;
+        const char* typed;
+        juce::String shown;
+        const char* sent; // "" when the value in force did not change
+    } steps[] = {
+        { probe->midiPortValue(), "0", "1", "" }, // the interface reported port 1
+        { probe->midiPortValue(), "17", "16", "10 03 01 07 03 01 04 17 02 10" },
+        { probe->midiPortValue(), "256", "1", "10 03 01 07 03 01 04 17 02 01" },
+        { probe->midiPortValue(), "262", "6", "10 03 01 07 03 01 04 17 02 06" },
+        { probe->midiPortValue(), "letters", "1", "10 03 01 07 03 01 04 17 02 01" },
+        { probe->midiPortValue(), "", "1", "" },
+        { probe->midiPortValue(), "7x", "7", "10 03 01 07 03 01 04 17 02 07" },
+        { probe->midiPortValue(), " 5", "5", "10 03 01 07 03 01 04 17 02 05" },
+        { probe->midiPortValue(), "05", "5", "" },
+        { probe->midiPortValue(), "-1", "16", "10 03 01 07 03 01 04 17 02 10" },
+        { probe->audioChannelValue(), "-1", "6", "10 03 01 07 03 01 04 16 02 06" },
+        { probe->audioChannelValue(), "300", "6", "" }, // 44, held to 6
+        { probe->audioChannelValue(), "4294967299", "3", "10 03 01 07 03 01 04 16 02 03" }, // 2^32 + 3 keeps its low byte
+        { probe->audioTimeoutValue(), "0", juce::String (0.125f), "10 03 01 08 03 01 05 16 03 00 01" },
+        { probe->audioTimeoutValue(), "-3", juce::String (0.125f), "" },
+        { probe->audioTimeoutValue(), "0.1", juce::String (0.125f), "" },
+        { probe->audioTimeoutValue(), "1.99", juce::String (1.875f), "10 03 01 08 03 01 05 16 03 00 0F" },
+        { probe->audioTimeoutValue(), "2000", juce::String (2000.0f), "10 03 01 08 03 01 05 16 03 7D 00" },
+        { probe->midiTimeoutValue(), "2045.375", juce::String (2045.375f), "10 03 01 08 03 01 05 17 03 7F 6B" },
+        { probe->midiTimeoutValue(), "5000", juce::String (2045.375f), "" },
+        { probe->midiTimeoutValue(), "nan", juce::String (0.125f), "10 03 01 08 03 01 05 17 03 00 01" },
+    };
+
+    for (const auto& s : steps)
+    {
+        SCOPED_TRACE (juce::String ("typed \"") + s.typed + "\"");
+        edit (s.label, s.typed);
+        EXPECT_EQ (s.label.getText(), s.shown);
+        EXPECT_EQ (takeSentBody(), s.sent);
+    }
+
+    const auto& block = probe->deviceContainer().failoverBlock;
+    EXPECT_EQ (block.midiPort, 16);
+    EXPECT_EQ (block.audioChannel, 3);
+    EXPECT_EQ (block.audioTimeout, 16000);
+    EXPECT_EQ (block.midiTimeout, 1);
+    EXPECT_TRUE (alerts.empty());
+}
+
+TEST_F (SettingChanges, EachControlSendsItsOneParameterOnlyWhenItChangesTheStoredValue)
+{
+    auto select = [this] (juce::ComboBox& combo, int id)
+    { return [&combo, id]
+      { combo.setSelectedId (id, juce::sendNotificationSync); }; };
+    auto click = [this] (const char* caption)
+    { return [this, caption]
+      { ui::click (*app, caption); }; };
+    auto slide = [this] (double dB)
+    { return [this, dB]
+      { probe->maxVolSlider().setValue (dB, juce::sendNotificationSync); }; };
+
+    const struct
+    {
+        const char* what;
+        std::function<void()> act;
+        const char* sent;
+    } steps[] = {
+        { "dual master", select (probe->failoverModeCombo(), 2), "10 03 01 06 03 01 03 13 02" },
+        { "dual master again", select (probe->failoverModeCombo(), 2), "" },
+        { "audio or MIDI", select (probe->triggerModeCombo(), 3), "10 03 01 06 03 01 03 15 03" },
+        { "audio failover signal", select (probe->audioTriggerCombo(), 3), "10 03 01 07 03 01 04 16 01 03" },
+        { "MIDI received", select (probe->midiTriggerCombo(), 2), "10 03 01 07 03 01 04 17 01 02" },
+        { "send MIDI panic", click ("Send MIDI Panic"), "10 03 01 06 03 01 03 14 08" },
+        { "auto arm", click ("Auto Arm Failover"), "10 03 01 06 03 01 03 14 09" },
+        { "-63 dB", slide (-63.0), "10 03 01 08 03 01 05 18 03 02 00" },
+        { "-32.5 dB", slide (-32.5), "10 03 01 08 03 01 05 18 03 3F 00" },
+        { "-6 dB", slide (-6.0), "10 03 01 08 03 01 05 18 03 74 00" },
+        { "scene A, not allowed", click ("Scene A"), "" },
+        { "allow scene selection", click ("Allow Scene Selection"), "" },
+        { "scene A", click ("Scene A"), "10 03 01 06 03 01 03 04 01" },
+        { "scene B", click ("Scene B"), "10 03 01 06 03 01 03 04 02" },
+        { "arm", click ("Arm Failover"), "10 03 01 06 03 01 03 10 01" },
+        { "disarm", click ("Disarm Failover"), "10 03 01 06 03 01 03 10 00" },
+        { "clear alarm", click ("Clear Alarm"), "10 03 01 06 03 01 03 11 00" },
+    };
+
+    for (const auto& s : steps)
+    {
+        SCOPED_TRACE (s.what);
+        s.act();
+        EXPECT_EQ (takeSentBody(), s.sent);
+    }
+
+    // The window follows the stored values: dual master hides "Auto Switch Back", audio or
+    // MIDI shows both rows, the audio channel row (trigger 3) but not the MIDI port row.
+    EXPECT_FALSE (ui::button (*app, "Auto Switch Back to Scene A").isVisible());
+    EXPECT_TRUE (probe->audioChannelValue().isVisible());
+    EXPECT_TRUE (probe->midiTimeoutValue().isVisible());
+    EXPECT_FALSE (probe->midiPortValue().isVisible());
+    EXPECT_EQ (probe->deviceContainer().failoverBlock.maxVolume, -1536);
+    EXPECT_TRUE (alerts.empty());
+}
+
+// The acknowledged message class must be SetParmVal and the error code 0; the data class is
+// not read. A refusal, a silence or a late answer leaves the new value in force.
+TEST_F (SettingChanges, TheAcknowledgementIsJudgedEvenLateAndNothingIsRestored)
+{
+    const struct
+    {
+        juce::uint8 messageClass, dataClass, code;
+        double delayMs;
+        juce::StringArray alerts;
+    } cases[] = {
+        { 0x10, 0x03, 0x00, 0.0, {} },
+        { 0x10, 0x00, 0x00, 0.0, {} },
+        { 0x11, 0x03, 0x00, 0.0, { "Ack Error: Changes could not be made." } },
+        { 0x10, 0x03, 0x0B, 0.0, { "Ack Error: Changes could not be made." } },
+        { 0x10, 0x03, 0x0B, 2300.0, { "Time Out Error", "Ack Error: Changes could not be made." } },
+    };
+
+    int mode = 1;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String::toHexString ((int) c.code) + " after " + juce::String (c.delayMs) + " ms");
+        alerts.clear();
+        alpha->configure ([&c] (auto& config)
+                          {
+                              config.ackMessageClass = c.messageClass;
+                              config.ackDataClass = c.dataClass;
+                              config.ackErrorCode = c.code;
+                              config.replyDelayMsFor[Kind::setFailover] = c.delayMs; });
+        mode = 3 - mode;
+        probe->failoverModeCombo().setSelectedId (mode, juce::sendNotificationSync);
+
+        ASSERT_TRUE (waitUntilIdle());
+        juce::StringArray seen;
+        for (auto& a : alerts)
+            seen.add (a.title + (a.title == "Ack Error" ? ": " + a.message : juce::String()));
+        EXPECT_EQ (seen, c.alerts);
+        EXPECT_EQ (probe->deviceContainer().failoverBlock.failoverMode, mode);
+        EXPECT_EQ (probe->failoverModeCombo().getSelectedId(), mode);
+    }
+}
+
+TEST_F (SettingChanges, AChangeDuringASettingsReadEndsTheRead)
+{
+    alpha->configure ([] (auto& c)
+                      { c.replyDelayMsFor[Kind::getSettingsDF] = 300.0; });
+    ui::click (*app, "Get Settings", 0);
+    ASSERT_TRUE (ui::pumpUntil ([this]
+                                { return probe->requestState() == MainComponent::readingFeatures; }));
+
+    ui::click (*app, "Arm Failover", 0); // settings of the earlier read are still loaded
+
+    ASSERT_TRUE (waitUntilIdle());
+    ui::pump (400); // the late reply of the abandoned read comes and is ignored
+    EXPECT_EQ (alpha->countOf (Kind::getSettingsPresetName), 0);
+    EXPECT_EQ (probe->requestState(), MainComponent::idle);
+    EXPECT_TRUE (alerts.empty());
+}
+
+// Before any settings read only the value labels act: they store, send to whatever is open
+// (here nothing) and wait for an acknowledgement that never comes.
+TEST (SettingChangesBeforeARead, OnlyTheValueLabelsActAndTheirWaitEndsInATimeOut)
+{
+    VirtualMidiPortSystem ports;
+    std::vector<juce::String> alerts;
+    MainComponent component (ports, [&alerts] (const juce::String& title, const juce::String&)
+                             { alerts.push_back (title); });
+    MainComponentProbe probe (component);
+
+    for (auto* caption : { "Arm Failover", "Disarm Failover", "Clear Alarm", "Auto Arm Failover", "Tone Check" })
+        ui::click (component, caption);
+    probe.maxVolSlider().setValue (-1.0, juce::sendNotificationSync);
+    EXPECT_EQ (probe.requestState(), MainComponent::idle);
+
+    probe.midiPortValue().setText ("9", juce::sendNotificationSync);
+    EXPECT_EQ (probe.deviceContainer().failoverBlock.midiPort, 9);
+    EXPECT_EQ (probe.requestState(), MainComponent::settingParameter);
+    EXPECT_TRUE (ui::pumpUntil ([&alerts]
+                                { return ! alerts.empty(); }));
+    EXPECT_EQ (alerts, std::vector<juce::String> { "Time Out Error" });
+}

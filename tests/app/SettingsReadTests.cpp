@@ -1,0 +1,229 @@
+#include "AppFixture.h"
+
+// "Get Settings" reads the selected interface one request at a time and then fills the
+// preset row and the Settings group from what it reported.
+
+namespace
+{
+using Kind = InterfaceEmulator::RequestKind;
+
+juce::StringArray itemTexts (juce::ComboBox& combo)
+{
+    juce::StringArray texts;
+    for (int i = 0; i < combo.getNumItems(); ++i)
+        texts.add ((combo.getItemId (i) == combo.getSelectedId() ? "[" : "") + combo.getItemText (i));
+    return texts;
+}
+} // namespace
+
+class SettingsRead : public AppFixture
+{
+protected:
+    juce::String kindsReceived (const InterfaceEmulator& emulator)
+    {
+        juce::StringArray kinds;
+        for (auto& frame : emulator.receivedFrames())
+            kinds.add (InterfaceEmulator::describe (frame.kind));
+        return kinds.joinIntoString (" ");
+    }
+};
+
+//==============================================================================
+TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryControl)
+{
+    auto config = interfaceNamed ("Alpha", 0x0005, 0x0000ABCD);
+    config.currentPreset = 2;
+    config.settings.options = 0b10101; // auto arm, auto clear alarm, tone check
+    config.settings.triggerMode = 3;
+    config.settings.audioTrigger = 3;
+    config.settings.audioChannel = 7;
+    config.settings.audioTimeout = 12;
+    config.settings.midiPort = 5;
+    config.settings.midiTimeout = 16363;
+    config.settings.maxVolume = -1536;
+    addInterface (interfaceNamed ("Other", 0x1234, 0x12345678));
+    auto& alpha = addInterface (config);
+    ASSERT_TRUE (searchAndWait());
+    ASSERT_EQ (rowText (1), "Alpha SN: 0000ABCD");
+    selectRow (1);
+    alpha.clear();
+
+    ASSERT_TRUE (readSettings());
+
+    EXPECT_EQ (kindsReceived (alpha), "getSettingsAI getSettingsDI getSettingsDF" + juce::String::repeatedString (" getSettingsPresetName", 4) + juce::String::repeatedString (" getSettingsAudioPortInfo", 4) + " getSettingsFailover");
+    const auto session = probe->deviceContainer().sysexMessage.sessionId;
+    int asked = 0;
+    for (auto& frame : alpha.receivedFrames())
+    {
+        const zun::FrameView f (frame.message);
+        EXPECT_EQ (f.SessionId(), session);
+        EXPECT_EQ (f.ProductId(), 0x0005);
+        EXPECT_EQ (f.SerialNumber(), 0x0000ABCDu);
+        if (frame.kind == Kind::getSettingsPresetName || frame.kind == Kind::getSettingsAudioPortInfo)
+        {
+            EXPECT_EQ (f.Byte (29), asked++ % 4 + 1) << "presets and ports 1 to 4 in turn";
+        }
+    }
+
+    EXPECT_EQ (itemTexts (probe->presetCombo()), juce::StringArray ({ "1 - Preset 1", "[* 2 - Preset 2", "3 - Preset 3", "4 - Preset 4" }));
+    EXPECT_EQ (itemTexts (probe->failoverModeCombo()), juce::StringArray ({ "[Single Master", "Dual Master" }));
+    EXPECT_EQ (itemTexts (probe->triggerModeCombo()), juce::StringArray ({ "Use Audio", "Use MIDI", "[Audio or MIDI", "Audio and MIDI" }));
+    EXPECT_EQ (itemTexts (probe->audioTriggerCombo()), juce::StringArray ({ "1 - Host Connected", "2 - Audio Received", "[3 - Failover Signal" }));
+    EXPECT_EQ (itemTexts (probe->midiTriggerCombo()), juce::StringArray ({ "[1 - Host Connected", "2 - MIDI Received", "3 - Failover Signal" }));
+
+    for (auto [caption, on] : { std::pair { "Auto Arm Failover", true }, { "Auto Switch Back to Scene A", false }, { "Auto Clear Alarm", true }, { "Send MIDI Panic", false }, { "Tone Check", true }, { "Manual", true }, { "Poll", false } })
+        EXPECT_EQ (ui::button (*app, caption).getToggleState(), on) << caption;
+
+    EXPECT_EQ (probe->audioChannelValue().getText(), "7");
+    EXPECT_EQ (probe->midiPortValue().getText(), "5");
+    EXPECT_EQ (probe->audioTimeoutValue().getText(), juce::String (1.5));
+    EXPECT_EQ (probe->midiTimeoutValue().getText(), juce::String (2045.375));
+    EXPECT_EQ (probe->maxVolSlider().getValue(), -6.0);
+    EXPECT_EQ (probe->maxVolSlider().getRange(), juce::Range<double> (-64.0, 0.0));
+    EXPECT_EQ (probe->maxVolSlider().getInterval(), 0.5);
+
+    // Single master with auto arm shows "Auto Switch Back"; trigger mode 3 with audio trigger 3
+    // shows the channel row, MIDI trigger 1 hides the port row.
+    EXPECT_TRUE (ui::button (*app, "Auto Switch Back to Scene A").isVisible());
+    EXPECT_TRUE (probe->audioChannelValue().isVisible());
+    EXPECT_TRUE (probe->midiTimeoutValue().isVisible());
+    EXPECT_FALSE (probe->midiPortValue().isVisible());
+
+    const auto& block = probe->deviceContainer().failoverBlock;
+    EXPECT_EQ (block.usbd1PortSlot, 1);
+    EXPECT_EQ (block.usbd2PortSlot, 2);
+    EXPECT_EQ (block.keepAlivePeriod, 3);
+    EXPECT_EQ (block.audioPorts[1].channelCount, 6);
+    juce::StringArray portNames;
+    for (auto& port : block.audioPorts)
+        portNames.add (port.name);
+    EXPECT_EQ (portNames.joinIntoString (","), "USBD 1,USBD 2,Analog,Mixer,,,,");
+
+    EXPECT_TRUE (ui::button (*app, "Get Runtime").isEnabled());
+    EXPECT_EQ (probe->runtimeMode(), MainComponent::Manual);
+    EXPECT_TRUE (probe->isTimerRunning (MainComponent::runtimeTick));
+    ui::pump (200);
+    EXPECT_EQ (alpha.countOf (Kind::getRuntime), 0) << "Manual mode asks only when told";
+    EXPECT_TRUE (alerts.empty());
+}
+
+// Counts beyond the record's 32 presets and 8 ports are cut; the first preset and port are
+// asked for even when none is reported; names are copied only from the bytes the frame holds.
+TEST_F (SettingsRead, PresetAndPortCountsAreHeldToTheRecordAndNamesToTheFrame)
+{
+    auto& alpha = addInterface();
+    ASSERT_TRUE (connect());
+
+    const struct
+    {
+        const char* what;
+        std::function<void (InterfaceEmulator::Config&)> change;
+        int presetRequests, portRequests;
+        juce::StringArray presetItems;
+        juce::String ports; // slot names, then the two USB host slots
+    } cases[] = {
+        { "no presets, no ports", [] (auto& c)
+          { c.setPresets (0); c.setAudioPorts (0); },
+          1,
+          1,
+          {},
+          ",,,,,,,:0,0" },
+        { "32 presets, 8 ports", [] (auto& c)
+          { c.setPresets (32); c.setAudioPorts (8); },
+          32,
+          8,
+          {},
+          "USBD 1,USBD 2,Analog,Mixer,Tone Generator,Analog,Mixer,Tone Generator:1,2" },
+        { "40 presets, 12 ports", [] (auto& c)
+          { c.setPresets (40); c.setAudioPorts (12); },
+          32,
+          8,
+          {},
+          "USBD 1,USBD 2,Analog,Mixer,Tone Generator,Analog,Mixer,Tone Generator:1,2" },
+        { "no USBD 2, a USBD 3", [] (auto& c)
+          { c.setPresets (1); c.setAudioPorts (2, true, false); c.audioPorts[1] = { 1, 3, 1, 2, 4 }; },
+          1,
+          2,
+          { "* 1 - Preset 1" },
+          "USBD 1,USBD 3,,,,,,:1,0" },
+        { "an empty name, a zero byte", [] (auto& c)
+          { c.setPresets (2); c.setAudioPorts (4); c.presetNames = { "", std::string ("A\0b", 3) }; },
+          2,
+          4,
+          { "* 1 - ", "2 - Ab" },
+          "USBD 1,USBD 2,Analog,Mixer,,,,:1,2" },
+        { "a name item longer than its frame", [] (auto& c)
+          { c.setPresets (1); c.setAudioPorts (4); c.presetNameItemLength = 0x7F; },
+          1,
+          4,
+          { "* 1 - Preset 1" },
+          "USBD 1,USBD 2,Analog,Mixer,,,,:1,2" },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        alpha.configure (c.change);
+        alpha.clear();
+
+        ASSERT_TRUE (readSettings());
+
+        EXPECT_EQ (alpha.countOf (Kind::getSettingsPresetName), c.presetRequests);
+        EXPECT_EQ (alpha.countOf (Kind::getSettingsAudioPortInfo), c.portRequests);
+        auto items = itemTexts (probe->presetCombo());
+        if (c.presetRequests == 32)
+            EXPECT_EQ (items.size(), 32) << "presets 1 to 32 only";
+        else
+            EXPECT_EQ (items.joinIntoString ("|").removeCharacters ("["), c.presetItems.joinIntoString ("|"));
+
+        const auto& block = probe->deviceContainer().failoverBlock;
+        juce::StringArray names;
+        for (auto& port : block.audioPorts)
+            names.add (port.name);
+        EXPECT_EQ (names.joinIntoString (",") + ":" + juce::String (block.usbd1PortSlot) + "," + juce::String (block.usbd2PortSlot), c.ports);
+    }
+}
+
+TEST_F (SettingsRead, MaxVolumeIsASignedNumberOf256thsOfADecibel)
+{
+    auto& alpha = addInterface();
+    ASSERT_TRUE (connect());
+
+    for (auto [volume, dB] : { std::pair<juce::int16, double> { -16384, -64.0 }, { 0, 0.0 }, { -128, -0.5 } })
+    {
+        alpha.configure ([v = volume] (auto& c)
+                         { c.settings.maxVolume = v; });
+        ASSERT_TRUE (readSettings());
+        EXPECT_EQ (probe->maxVolSlider().getValue(), dB);
+        EXPECT_EQ (probe->deviceContainer().failoverBlock.maxVolume, volume);
+    }
+}
+
+// Once "Get Settings" has drawn a session id, replies of another session fail the gate.
+TEST_F (SettingsRead, RepliesOfAnotherSessionAreIgnoredAndTheWaitEndsInATimeOut)
+{
+    addInterface().configure ([] (auto& c)
+                              { c.wrongSessionId = true; });
+    ASSERT_TRUE (searchAndWait()) << "discovery does not check sessions";
+    selectRow (0);
+
+    EXPECT_FALSE (readSettings());
+    ASSERT_TRUE (waitForAlert());
+    EXPECT_EQ (alerts[0].title, "Time Out Error");
+    EXPECT_EQ (probe->requestState(), MainComponent::readingAudioInfo);
+    EXPECT_FALSE (probe->settingsLoaded());
+}
+
+TEST_F (SettingsRead, WithoutASelectedRowGetSettingsSendsNothing)
+{
+    auto& alpha = addInterface();
+    ASSERT_TRUE (searchAndWait());
+    alpha.clear();
+    const auto sequence = probe->deviceContainer().sysexMessage.sequenceNumber;
+
+    ui::click (*app, "Get Settings", 100);
+
+    EXPECT_EQ (probe->deviceContainer().sysexMessage.sequenceNumber, sequence);
+    EXPECT_EQ (probe->requestState(), MainComponent::idle);
+    EXPECT_EQ (probe->deviceContainer().sysexMessage.sessionId, 0u);
+}
