@@ -90,7 +90,7 @@ TEST_F (SettingChanges, ValueLabelsAreReadWrappedAndClampedAndSendOnlyAChange)
 
 TEST_F (SettingChanges, EachControlSendsItsOneParameterOnlyWhenItChangesTheStoredValue)
 {
-    auto select = [this] (juce::ComboBox& combo, int id)
+    auto select = [] (juce::ComboBox& combo, int id)
     { return [&combo, id]
       { combo.setSelectedId (id, juce::sendNotificationSync); }; };
     auto click = [this] (const char* caption)
