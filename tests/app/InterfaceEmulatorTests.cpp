@@ -282,7 +282,8 @@ TEST_F (InterfaceEmulatorTest, LoadMakesAPresetsSettingsCurrentSaveStoresThemARe
 
         EXPECT_EQ (bodyOf (exchange (body, isPreset ? 11 : sizeof (setOptions)).at (0)).at (4), error);
         EXPECT_EQ (zun::FrameView (exchange (SXMessage_GetSettingsDF, SXMessage_GetSettingsDF_Length).at (0)).Byte (30), current);
-        const zun::FrameView settings (exchange (SXMessage_GetSettingsFailover, SXMessage_GetSettingsFailover_Length).at (0));
+        const auto settingsReply = exchange (SXMessage_GetSettingsFailover, SXMessage_GetSettingsFailover_Length).at (0);
+        const zun::FrameView settings (settingsReply);
         EXPECT_EQ (settings.Byte (30), mode);
         EXPECT_EQ (settings.Byte (33), options);
     }
