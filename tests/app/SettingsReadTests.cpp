@@ -41,6 +41,9 @@ TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryCont
     config.settings.midiPort = 5;
     config.settings.midiTimeout = 16363;
     config.settings.maxVolume = -1536;
+    // Rows follow the order of the discovery replies, which come on two input threads:
+    // Alpha answers a little later, so it is always the second row.
+    config.replyDelayMsFor[InterfaceEmulator::RequestKind::discovery] = 50.0;
     addInterface (interfaceNamed ("Other", 0x1234, 0x12345678));
     auto& alpha = addInterface (config);
     ASSERT_TRUE (searchAndWait());
