@@ -14,7 +14,7 @@ constexpr int rightEdgeSpace = 2;
 // Runs of whitespace and runs of anything else are the atoms a line wraps between.
 bool isSpace (juce::juce_wchar c) noexcept
 {
-    return juce::CharacterFunctions::isWhitespace (c);
+    return c < 128 ? (c == ' ' || (c >= 9 && c <= 13)) : juce::CharacterFunctions::isWhitespace (c);
 }
 
 // What a double-click takes as a word, as the editor does.
@@ -204,7 +204,7 @@ void MidiLogView::resized()
 
     // The text wraps as if the scroll bar were always there, so that its appearing never
     // re-wraps the log.
-    const auto newWrapWidth = (float) juce::jmax (1, area.getWidth() - thickness - leftIndent - rightEdgeSpace);
+    const auto newWrapWidth = juce::jmax (1, area.getWidth() - thickness - leftIndent - rightEdgeSpace) * (int) unitsPerPixel;
 
     if (newWrapWidth != wrapWidth)
     {
@@ -333,13 +333,13 @@ void MidiLogView::scheduleUpdate()
 void MidiLogView::measureFont()
 {
     for (int c = 0; c < (int) asciiAdvances.size(); ++c)
-        asciiAdvances[(size_t) c] = c < 32 ? 0.0f : font.getStringWidthFloat (juce::String::charToString ((juce::juce_wchar) c));
+        asciiAdvances[(size_t) c] = c < 32 ? 0 : juce::roundToInt (font.getStringWidthFloat (juce::String::charToString ((juce::juce_wchar) c)) * unitsPerPixel);
 }
 
-float MidiLogView::advanceOf (juce::juce_wchar c) const
+int MidiLogView::advanceUnitsOf (juce::juce_wchar c) const
 {
     return (juce::uint32) c < asciiAdvances.size() ? asciiAdvances[(size_t) c]
-                                                   : font.getStringWidthFloat (juce::String::charToString (c));
+                                                   : juce::roundToInt (font.getStringWidthFloat (juce::String::charToString (c)) * unitsPerPixel);
 }
 
 // Wraps as the editor does: whitespace stays at the end of its row, a word that does not
@@ -349,8 +349,7 @@ float MidiLogView::advanceOf (juce::juce_wchar c) const
 template <typename OnBreak>
 int MidiLogView::wrap (const juce::String& text, OnBreak&& onBreak) const
 {
-    int rows = 1, index = 0;
-    float x = 0.0f;
+    int rows = 1, index = 0, x = 0;
     auto p = text.getCharPointer();
 
     auto breakAt = [&] (int at)
@@ -361,13 +360,22 @@ int MidiLogView::wrap (const juce::String& text, OnBreak&& onBreak) const
 
     while (! p.isEmpty())
     {
+        // One atom: the characters up to the next change between blank and not.
         const auto atomStart = p;
         const auto atomIndex = index;
-        const auto space = isSpace (*p);
-        float width = 0.0f;
+        auto c = p.getAndAdvance();
+        const auto space = isSpace (c);
+        auto width = advanceUnitsOf (c);
 
-        for (; ! p.isEmpty() && isSpace (*p) == space; ++index)
-            width += advanceOf (p.getAndAdvance());
+        for (++index;; ++index)
+        {
+            auto next = p;
+            c = next.getAndAdvance();
+            if (c == 0 || isSpace (c) != space)
+                break;
+            width += advanceUnitsOf (c);
+            p = next;
+        }
 
         if (space)
         {
@@ -387,15 +395,15 @@ int MidiLogView::wrap (const juce::String& text, OnBreak&& onBreak) const
             if (atomIndex > 0)
                 breakAt (atomIndex);
 
-            x = 0.0f;
+            x = 0;
             auto q = atomStart;
             for (int i = atomIndex, inRow = 0; i < index; ++i, ++inRow)
             {
-                const auto advance = advanceOf (q.getAndAdvance());
+                const auto advance = advanceUnitsOf (q.getAndAdvance());
                 if (inRow > 0 && shouldWrap (x + advance))
                 {
                     breakAt (i);
-                    x = 0.0f;
+                    x = 0;
                     inRow = 0;
                 }
                 x += advance;

@@ -70,10 +70,14 @@ private:
     void timerCallback() override;
     void scrollBarMoved (juce::ScrollBar* bar, double newRangeStart) override;
 
-    // Wrapping, with the advance of every ASCII character measured once per font.
+    // Wrapping, with the advance of every ASCII character measured once per font. Widths
+    // are summed in whole units of 1/1024 px: the sums are exact, in any order, and a
+    // long line wraps in integer adds.
+    static constexpr float unitsPerPixel = 1024.0f;
     void measureFont();
-    float advanceOf (juce::juce_wchar c) const;
-    bool shouldWrap (float x) const noexcept { return x - 0.0001f >= wrapWidth; }
+    int advanceUnitsOf (juce::juce_wchar c) const;
+    float advanceOf (juce::juce_wchar c) const { return (float) advanceUnitsOf (c) / unitsPerPixel; }
+    bool shouldWrap (int x) const noexcept { return x > wrapWidth; }
     template <typename OnBreak>
     int wrap (const juce::String& text, OnBreak&& onBreak) const;
     int countRows (const juce::String& text) const;
@@ -111,8 +115,8 @@ private:
     int totalRows = 0;
 
     juce::Font font { 12.0f };
-    std::array<float, 128> asciiAdvances {};
-    float wrapWidth = 1.0f;
+    std::array<int, 128> asciiAdvances {};
+    int wrapWidth = 1; // in units
 
     double viewTop = 0.0; // the content's pixel at the top of the text area
     bool followNewest = false; // set by an append, cleared when the user scrolls
