@@ -120,7 +120,7 @@ void MainComponent::addMessageToList (const juce::MidiMessage& message, bool isO
     const auto line = number + " - " + time + (isOutgoing ? " S " : " R ") + getMidiMessageDescription (message);
 
     // The view ends each line itself (getText gives "\r\n"), drops any selection and
-    // scrolls to the new line.
+    // scrolls to the new line at its next frame.
     midiLog.appendLine (line);
 }
 

@@ -1,27 +1,11 @@
-#include "MainComponent.h"
+#include "MonitorBenchAccess.h"
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
-// What a user feels of the monitor: the cost of one more log line (described, appended,
-// the list updated and scrolled) when the log already holds many lines, the cost of
-// painting the visible rows, and the memory each held line takes.
-
-class MonitorBenchAccess
-{
-public:
-    explicit MonitorBenchAccess (MainComponent& componentToUse)
-        : component (componentToUse)
-    {
-    }
-
-    void showMessages() { component.showMidiMessagesToggle.setToggleState (true, juce::dontSendNotification); }
-    void addMessageToList (const juce::MidiMessage& message, bool isOutgoing) { component.addMessageToList (message, isOutgoing); }
-    MidiLogView& midiLog() { return component.midiLog; }
-    zun::SysexMessage& builder() { return component.deviceContainer.sysexMessage; }
-
-private:
-    MainComponent& component;
-};
+// What a user feels of the monitor: the cost of one more log line (described and appended;
+// the view catches up once a frame) when the log already holds many lines, the cost of
+// painting the visible rows, of wrapping the whole log again, and the memory each held
+// line takes.
 
 namespace
 {
@@ -39,10 +23,7 @@ struct MonitorFixture
     {
         access.showMessages();
 
-        // The runtime status as it comes back in Poll mode: RetParmVal DeviceFeature
-        // with the scene, armed, alarm and the two hosts' status (body length 21).
-        const unsigned char body[] = { 0x43, 0x03, 0x01, 0x12, 0x03, 0x04, 0x03, 0x04, 0x01, 0x03, 0x10, 0x00, 0x03, 0x11, 0x00, 0x06, 0x12, 0x01, 0x01, 0x01, 0x01 };
-        runtimeReply = access.builder().CreateMessage (body, (unsigned short) sizeof (body));
+        runtimeReply = access.runtimeReply();
 
         // The log's place in the window, should the layout not have placed it.
         if (access.midiLog().getBounds().isEmpty())
@@ -60,6 +41,9 @@ struct MonitorFixture
     {
         while (access.midiLog().getNumLines() < lines)
             addLine();
+
+        // Lets the view catch up and show the newest line, as it would in the window.
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
     }
 };
 
@@ -103,10 +87,43 @@ void appendOneLineAndPaint (benchmark::State& state)
 
     state.SetLabel ("log view " + std::to_string (log.getWidth()) + " x " + std::to_string (log.getHeight()) + " px");
 }
+
+// Painting the view alone: only the rows in view are laid out and drawn, so the cost should
+// not depend on how many lines the log holds.
+void paintLogView (benchmark::State& state)
+{
+    MonitorFixture fixture;
+    fixture.fill ((int) state.range (0));
+    auto& log = fixture.access.midiLog();
+
+    for (auto _ : state)
+    {
+        auto image = log.createComponentSnapshot (log.getLocalBounds());
+        benchmark::DoNotOptimize (image);
+    }
+
+    state.SetLabel (std::to_string (log.getNumLines()) + " lines held");
+}
+
+// A change of the view's width wraps every held line again.
+void rewrapAfterWidthChange (benchmark::State& state)
+{
+    MonitorFixture fixture;
+    fixture.fill ((int) state.range (0));
+    auto& log = fixture.access.midiLog();
+    const auto wide = log.getWidth();
+
+    for (auto _ : state)
+        log.setSize (log.getWidth() == wide ? wide - 80 : wide, log.getHeight());
+
+    state.SetLabel (std::to_string (log.getNumLines()) + " lines held");
+}
 } // namespace
 
 BENCHMARK (appendOneLine)->Arg (1000)->Arg (10000)->Arg (100000)->Arg (200000)->Iterations (appendsPerRun)->Unit (benchmark::kMicrosecond);
 BENCHMARK (appendOneLineAndPaint)->Arg (1000)->Arg (10000)->Arg (100000)->Arg (200000)->Iterations (appendsPerRun)->Unit (benchmark::kMicrosecond);
+BENCHMARK (paintLogView)->Arg (100)->Arg (200000)->Unit (benchmark::kMicrosecond);
+BENCHMARK (rewrapAfterWidthChange)->Arg (200000)->Iterations (10)->Unit (benchmark::kMillisecond);
 
 int main (int argc, char** argv)
 {

@@ -23,12 +23,9 @@ protected:
     juce::String takeSentBody()
     {
         waitUntilIdle (3000);
-        const auto frame = alpha->lastOf (Kind::setFailover);
+        const auto body = bodyOf (alpha->lastOf (Kind::setFailover));
         alpha->clear();
-        if (! frame)
-            return {};
-        const zun::FrameView f (frame->message);
-        return juce::String::toHexString (f.Data() + zun::Frame::bodyPos, f.BodyLength()).toUpperCase();
+        return body;
     }
 
     void edit (juce::Label& label, const juce::String& text) { label.setText (text, juce::sendNotificationSync); }

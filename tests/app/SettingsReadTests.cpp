@@ -16,17 +16,7 @@ juce::StringArray itemTexts (juce::ComboBox& combo)
 }
 } // namespace
 
-class SettingsRead : public AppFixture
-{
-protected:
-    juce::String kindsReceived (const InterfaceEmulator& emulator)
-    {
-        juce::StringArray kinds;
-        for (auto& frame : emulator.receivedFrames())
-            kinds.add (InterfaceEmulator::describe (frame.kind));
-        return kinds.joinIntoString (" ");
-    }
-};
+using SettingsRead = AppFixture;
 
 //==============================================================================
 TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryControl)
@@ -41,9 +31,7 @@ TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryCont
     config.settings.midiPort = 5;
     config.settings.midiTimeout = 16363;
     config.settings.maxVolume = -1536;
-    // Rows follow the order of the discovery replies, which come on two input threads:
-    // Alpha answers a little later, so it is always the second row.
-    config.replyDelayMsFor[InterfaceEmulator::RequestKind::discovery] = 50.0;
+    config.replyDelayMsFor[Kind::discovery] = 100.0; // found second
     addInterface (interfaceNamed ("Other", 0x1234, 0x12345678));
     auto& alpha = addInterface (config);
     ASSERT_TRUE (searchAndWait());

@@ -89,6 +89,22 @@ std::unique_ptr<MidiOutputPort> RecordingPortSystem::openOutput (const juce::Str
 }
 
 //==============================================================================
+juce::String AppFixture::kindsReceived (const InterfaceEmulator& emulator)
+{
+    juce::StringArray kinds;
+    for (auto& frame : emulator.receivedFrames())
+        kinds.add (InterfaceEmulator::describe (frame.kind));
+    return kinds.joinIntoString (" ");
+}
+
+juce::String AppFixture::bodyOf (const std::optional<InterfaceEmulator::ReceivedFrame>& frame)
+{
+    if (! frame)
+        return {};
+    const zun::FrameView f (frame->message);
+    return juce::String::toHexString (f.Data() + zun::Frame::bodyPos, f.BodyLength()).toUpperCase();
+}
+
 InterfaceEmulator::Config AppFixture::interfaceNamed (const std::string& name, juce::uint16 productId, juce::uint32 serialNumber)
 {
     InterfaceEmulator::Config config;

@@ -48,6 +48,11 @@ public:
         juce::String input, output;
     };
 
+    // What an emulator received, by kind, as "getSettingsAI getSettingsDI ...".
+    static juce::String kindsReceived (const InterfaceEmulator& emulator);
+    // A frame's body as upper-case hex bytes, "" for no frame.
+    static juce::String bodyOf (const std::optional<InterfaceEmulator::ReceivedFrame>& frame);
+
     static InterfaceEmulator::Config interfaceNamed (const std::string& name, juce::uint16 productId, juce::uint32 serialNumber);
 
 protected:
