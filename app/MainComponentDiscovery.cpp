@@ -52,7 +52,7 @@ void MainComponent::handleDiscoveryReply (const MidiCallbackMessage& received)
     {
         const auto* in = midiInputs.getObjectPointer (i)->inDevice.get();
 
-        if (in != nullptr && in == received.source)
+        if (received.cameFrom (in))
         {
             inputIndex = i;
             break;
@@ -150,7 +150,7 @@ void MainComponent::handleProductNameReply (const MidiCallbackMessage& received)
     const auto* item = discoveredInterfaces[probeCursor];
     const auto* input = item != nullptr ? midiInputs.getObjectPointer (item->inputIndex) : nullptr;
 
-    if (input == nullptr || input->inDevice == nullptr || input->inDevice.get() != received.source)
+    if (input == nullptr || ! received.cameFrom (input->inDevice.get()))
         return;
 
     if (frame.BodyLength() < 8

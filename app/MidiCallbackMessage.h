@@ -9,11 +9,20 @@ class MidiCallbackMessage final : public juce::Message
 public:
     MidiCallbackMessage (MidiInputPort* sourceInput, const juce::MidiMessage& received)
         : source (sourceInput)
+        , sourceOpeningNumber (sourceInput != nullptr ? sourceInput->openingNumber : 0)
         , message (received)
     {
     }
 
-    // Compared by identity only: the port may be closed by the time this is handled.
+    // True if the message came from this very input. The source is compared by identity
+    // only, as the port may be closed by the time this is handled, and a port opened since
+    // may have the closed one's address: the opening number tells them apart.
+    bool cameFrom (const MidiInputPort* port) const noexcept
+    {
+        return port != nullptr && port == source && port->openingNumber == sourceOpeningNumber;
+    }
+
     MidiInputPort* const source;
+    const juce::uint64 sourceOpeningNumber;
     const juce::MidiMessage message;
 };

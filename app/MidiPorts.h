@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <juce_audio_devices/juce_audio_devices.h>
 
 // The application's own seam over the system's MIDI ports, so that the same component can
@@ -23,6 +24,17 @@ public:
 
     virtual void start() = 0;
     virtual void stop() = 0;
+
+    // Differs for every input ever opened. A closed input's successor may be given the same
+    // address, so a message still queued from the closed one is told apart by this number.
+    const juce::uint64 openingNumber = nextOpeningNumber();
+
+private:
+    static juce::uint64 nextOpeningNumber() noexcept
+    {
+        static std::atomic<juce::uint64> next { 1 };
+        return next++;
+    }
 };
 
 class MidiOutputPort
