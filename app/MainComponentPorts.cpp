@@ -85,5 +85,5 @@ void MainComponent::closeDevice (int discoveredIndex)
 // posts it to the message thread, where handleMessage takes it.
 void MainComponent::handleIncomingMidiMessage (MidiInputPort* source, const juce::MidiMessage& message)
 {
-    postMessage (new MidiCallbackMessage (source, message));
+    postMessage (new MidiCallbackMessage (source, source != nullptr ? source->openingNumber : 0, message));
 }

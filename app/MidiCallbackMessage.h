@@ -7,9 +7,10 @@
 class MidiCallbackMessage final : public juce::Message
 {
 public:
-    MidiCallbackMessage (MidiInputPort* sourceInput, const juce::MidiMessage& received)
+    // The opening number is read where the source is certainly open: on its MIDI thread.
+    MidiCallbackMessage (MidiInputPort* sourceInput, juce::uint64 sourceOpening, const juce::MidiMessage& received)
         : source (sourceInput)
-        , sourceOpeningNumber (sourceInput != nullptr ? sourceInput->openingNumber : 0)
+        , sourceOpeningNumber (sourceOpening)
         , message (received)
     {
     }

@@ -20,13 +20,13 @@ TEST (PortIdentity, AMessageFromAClosedInputIsNotTakenForItsSuccessorAtTheSameAd
     const juce::MidiMessage note = juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100);
 
     auto* closed = new (storage) StubInput();
-    const MidiCallbackMessage queued (closed, note);
+    const MidiCallbackMessage queued (closed, closed->openingNumber, note);
     EXPECT_TRUE (queued.cameFrom (closed));
     closed->~StubInput();
 
     auto* successor = new (storage) StubInput();
     EXPECT_FALSE (queued.cameFrom (successor));
-    EXPECT_TRUE (MidiCallbackMessage (successor, note).cameFrom (successor));
-    EXPECT_FALSE (MidiCallbackMessage (nullptr, note).cameFrom (nullptr));
+    EXPECT_TRUE (MidiCallbackMessage (successor, successor->openingNumber, note).cameFrom (successor));
+    EXPECT_FALSE (MidiCallbackMessage (nullptr, 0, note).cameFrom (nullptr));
     successor->~StubInput();
 }

@@ -57,10 +57,17 @@ public:
     void addMessageToList (const juce::MidiMessage& message, bool isOutgoing) { component.addMessageToList (message, isOutgoing); }
     juce::String describe (const juce::MidiMessage& message) { return component.getMidiMessageDescription (message); }
 
-    // Hands a message to the receive path as if an input had posted it.
+    // Hands a message to the receive path as if an input had posted it. The source may be an
+    // input closed since, so its opening number is read only if it is still open.
     void receive (MidiInputPort* source, const juce::MidiMessage& message)
     {
-        component.handleMessage (MidiCallbackMessage (source, message));
+        juce::uint64 openingNumber = 0;
+
+        for (auto* entry : component.midiInputs)
+            if (entry->inDevice != nullptr && entry->inDevice.get() == source)
+                openingNumber = source->openingNumber;
+
+        component.handleMessage (MidiCallbackMessage (source, openingNumber, message));
     }
 
     // The engine's own sequences, for tests of the engine itself.
