@@ -51,7 +51,11 @@ for target in "${targets[@]}"; do
         echo "FAIL: $target found something (exit status $status); input in $build_dir/findings/$target/" >&2
         exit 1
     fi
-    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | awk '{ s += $2 } END { print s + 0 }')
-    [ "$workers" -gt 1 ] && runs=$(grep -o '#[0-9]*' "$log" | tail -n 1 | tr -d '#')
+    # One process prints its final statistics; the forked workers' total is in the last status line.
+    if [ "$workers" -gt 1 ]; then
+        runs=$(grep -o '^#[0-9]*' "$log" | tail -n 1 | tr -d '#' || true)
+    else
+        runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | awk '{ print $2 }' || true)
+    fi
     echo "$target: $runs executions in $seconds s, corpus $(ls "corpus/$target" | wc -l) inputs, no findings"
 done
