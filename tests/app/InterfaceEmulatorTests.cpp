@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <mutex>
-#include <numeric>
-#include <thread>
 
 using Kind = InterfaceEmulator::RequestKind;
 using Bytes = std::vector<juce::uint8>;
@@ -207,48 +205,6 @@ TEST_F (InterfaceEmulatorTest, NotificationsCarryTheSubscriptionsSessionIdUntilU
     EXPECT_FALSE (emulator.pushNotification());
 }
 
-TEST_F (InterfaceEmulatorTest, FaultKnobsChangeTheRepliesAsAsked)
-{
-    emulator.configure ([] (auto& c)
-                        {
-        c.wrongSessionId = true;
-        c.badChecksum = true;
-        c.duplicateReplies = true;
-        c.discoveryByte44 = (juce::uint8) 0x04;
-        c.productNameItemLength = (juce::uint8) 0x7F;
-        c.presetNameItemLength = (juce::uint8) 1;
-        c.ackErrorCode = 19;
-        c.ackMessageClass = (juce::uint8) 0x10;
-        c.ackDataClass = (juce::uint8) 0x03;
-        c.ignoredRequests = { Kind::getSettingsAI };
-        c.ignoreIf = [] (Kind kind, const juce::MidiMessage&) { return kind == Kind::getSettingsDF; };
-        c.replyDelayMsFor[Kind::getSettingsFailover] = 150.0; });
-
-    const auto twice = exchange (SXMessage_GetRuntime, SXMessage_GetRuntime_Length);
-    ASSERT_EQ (twice.size(), 2u);
-
-    EXPECT_EQ (zun::FrameView (twice[1]).SessionId(), session + 1);
-    EXPECT_EQ (std::accumulate (twice[1].getRawData() + 5, twice[1].getRawData() + twice[1].getRawDataSize() - 1, 0) & 0x7F, 1); // checksum one too high
-
-    EXPECT_EQ (zun::FrameView (exchange (SXMessage_DeviceDiscovery, SXMessage_DeviceDiscovery_Length).at (0)).Byte (44), 0x04);
-    EXPECT_EQ (zun::FrameView (exchange (SXMessage_GetProductName, SXMessage_GetProductName_Length).at (0)).Byte (28), 0x7F);
-    EXPECT_EQ (zun::FrameView (exchange (SXMessage_GetSettingsPresetName, SXMessage_GetSettingsPresetName_Length).at (0)).Byte (33), 1);
-    EXPECT_EQ (bodyOf (exchange (SXMessage_LoadPreset, SXMessage_LoadPreset_Length).at (0)), (Bytes { 0x40, 0x00, 0x10, 0x03, 19 }));
-
-    // Ignored requests are recorded and not answered; a delayed reply comes after its delay.
-    EXPECT_TRUE (exchange (SXMessage_GetSettingsAI, SXMessage_GetSettingsAI_Length).empty());
-    EXPECT_TRUE (exchange (SXMessage_GetSettingsDF, SXMessage_GetSettingsDF_Length).empty());
-    EXPECT_FALSE (emulator.lastOf (Kind::getSettingsAI)->answered);
-
-    const auto sentAt = juce::Time::getMillisecondCounterHiRes();
-    EXPECT_TRUE (exchange (SXMessage_GetSettingsFailover, SXMessage_GetSettingsFailover_Length).empty());
-    std::this_thread::sleep_for (std::chrono::milliseconds (200));
-    ASSERT_TRUE (ports.waitUntilDelivered());
-    const auto late = collector.take();
-    ASSERT_EQ (late.size(), 2u);
-    EXPECT_GE (late[0].getTimeStamp() * 1000.0 - sentAt, 149.0);
-}
-
 // Preset 3 is stored with other settings than the current ones; each step is followed by a
 // read of the current preset and of the failover settings (mode and option bits).
 TEST_F (InterfaceEmulatorTest, LoadMakesAPresetsSettingsCurrentSaveStoresThemARefusedLoadChangesNothing)
@@ -286,33 +242,6 @@ TEST_F (InterfaceEmulatorTest, LoadMakesAPresetsSettingsCurrentSaveStoresThemARe
         const zun::FrameView settings (settingsReply);
         EXPECT_EQ (settings.Byte (30), mode);
         EXPECT_EQ (settings.Byte (33), options);
-    }
-}
-
-// Counted over a bounded window with generous bounds; the fast rate is what load tests need.
-TEST_F (InterfaceEmulatorTest, WhileSubscribedNotificationsComeAtTheConfiguredRateAndStopOnUnsubscribe)
-{
-    for (const double intervalMs : { 20.0, 0.1 })
-    {
-        SCOPED_TRACE (intervalMs);
-        emulator.configure ([intervalMs] (auto& c)
-                            { c.notificationIntervalMs = intervalMs; });
-        const auto start = juce::Time::getMillisecondCounterHiRes();
-        sendRegistration (1);
-        std::this_thread::sleep_for (std::chrono::milliseconds (300));
-        sendRegistration (2);
-        const auto expected = (juce::Time::getMillisecondCounterHiRes() - start) / intervalMs;
-
-        ASSERT_TRUE (ports.waitUntilDelivered());
-        const auto pushed = collector.take();
-        EXPECT_GE ((double) pushed.size(), expected * 0.5);
-        EXPECT_LE ((double) pushed.size(), expected + 1.0);
-        EXPECT_TRUE (std::all_of (pushed.begin(), pushed.end(), [] (auto& m)
-                                  { return m.getRawData()[zun::Frame::bodyPos] == 0x50 && zun::FrameView (m).SessionId() == session; }));
-
-        std::this_thread::sleep_for (std::chrono::milliseconds (60));
-        ASSERT_TRUE (ports.waitUntilDelivered());
-        EXPECT_TRUE (collector.take().empty());
     }
 }
 

@@ -190,19 +190,26 @@ TEST_F (SettingsRead, MaxVolumeIsASignedNumberOf256thsOfADecibel)
     }
 }
 
-// Once "Get Settings" has drawn a session id, replies of another session fail the gate.
-TEST_F (SettingsRead, RepliesOfAnotherSessionAreIgnoredAndTheWaitEndsInATimeOut)
+// Once "Get Settings" has drawn a session id, replies of another session fail the gate, as
+// do replies with a bad checksum: the wait ends in a time-out.
+TEST_F (SettingsRead, RepliesOfAnotherSessionOrWithABadChecksumAreIgnored)
 {
-    addInterface().configure ([] (auto& c)
-                              { c.wrongSessionId = true; });
+    auto& alpha = addInterface();
     ASSERT_TRUE (searchAndWait()) << "discovery does not check sessions";
     selectRow (0);
 
-    EXPECT_FALSE (readSettings());
-    ASSERT_TRUE (waitForAlert());
-    EXPECT_EQ (alerts[0].title, "Time Out Error");
-    EXPECT_EQ (probe->requestState(), MainComponent::readingAudioInfo);
-    EXPECT_FALSE (probe->settingsLoaded());
+    for (auto fault : { &InterfaceEmulator::Config::wrongSessionId, &InterfaceEmulator::Config::badChecksum })
+    {
+        alerts.clear();
+        alpha.configure ([fault] (auto& c)
+                         { c.wrongSessionId = c.badChecksum = false; c.*fault = true; });
+
+        EXPECT_FALSE (readSettings());
+        ASSERT_TRUE (waitForAlert());
+        EXPECT_EQ (alerts[0].title, "Time Out Error");
+        EXPECT_EQ (probe->requestState(), MainComponent::readingAudioInfo);
+        EXPECT_FALSE (probe->settingsLoaded());
+    }
 }
 
 TEST_F (SettingsRead, WithoutASelectedRowGetSettingsSendsNothing)

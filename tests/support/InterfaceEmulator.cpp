@@ -286,7 +286,7 @@ struct InterfaceEmulator::Core
         const bool mine = frame.ProductId() == config.productId && frame.SerialNumber() == config.serialNumber;
         const bool anyone = frame.ProductId() == 0 && frame.SerialNumber() == 0;
 
-        if ((! mine && ! anyone) || isIgnored (record.kind, message))
+        if ((! mine && ! anyone) || isIgnored (record.kind))
             return;
 
         const auto runtimeBefore = runtimeBody (MC::NotParmVal);
@@ -301,18 +301,15 @@ struct InterfaceEmulator::Core
             notify (delayFor (record.kind));
     }
 
-    bool isIgnored (Kind kind, const juce::MidiMessage& message) const
+    bool isIgnored (Kind kind) const
     {
-        if (std::find (config.ignoredRequests.begin(), config.ignoredRequests.end(), kind) != config.ignoredRequests.end())
-            return true;
-
-        return config.ignoreIf != nullptr && config.ignoreIf (kind, message);
+        return std::find (config.ignoredRequests.begin(), config.ignoredRequests.end(), kind) != config.ignoredRequests.end();
     }
 
     double delayFor (Kind kind) const
     {
         auto found = config.replyDelayMsFor.find (kind);
-        return found != config.replyDelayMsFor.end() ? found->second : config.replyDelayMs;
+        return found != config.replyDelayMsFor.end() ? found->second : 0.0;
     }
 
     //==============================================================================
@@ -478,12 +475,7 @@ struct InterfaceEmulator::Core
     //   0x04 the firmware version 2.0.5 (02 00 05): frame bytes 42 = 0x02, 44 = 0x05.
     Bytes discoveryBody() const
     {
-        Bytes body { MC::DevSesnVal, DC::SessionInfo, 1, 20, BT::ParmValList, 4, 4, 0x01, 0x04, 0x00, 4, 0x02, 0x00, 0x02, 4, 0x03, 0x01, 0x00, 5, 0x04, 0x02, 0x00, 0x05 };
-
-        if (config.discoveryByte44)
-            body[44 - zun::Frame::bodyPos] = *config.discoveryByte44;
-
-        return body;
+        return { MC::DevSesnVal, DC::SessionInfo, 1, 20, BT::ParmValList, 4, 4, 0x01, 0x04, 0x00, 4, 0x02, 0x00, 0x02, 4, 0x03, 0x01, 0x00, 5, 0x04, 0x02, 0x00, 0x05 };
     }
 
     Bytes failoverBody() const

@@ -112,11 +112,9 @@ public:
 
         //==========================================================================
         // Behaviour.
-        double replyDelayMs = 0.0; // delay of every reply
         double notificationIntervalMs = 0.0; // while subscribed, one runtime notification per interval (fractions allowed; late ones are caught up); 0: none of its own
-        std::map<RequestKind, double> replyDelayMsFor; // per-kind delay, in place of replyDelayMs
+        std::map<RequestKind, double> replyDelayMsFor; // per-kind delay of the reply
         std::vector<RequestKind> ignoredRequests; // recorded, neither answered nor acted on
-        std::function<bool (RequestKind, const juce::MidiMessage&)> ignoreIf; // true: not answered; runs under the lock, so it must not call the emulator
 
         // Acknowledgements (SetFailover, LoadPreset, SavePreset). With ackErrorCode 0 the interface
         // still refuses an unknown parameter (10), a value it cannot read (11), a preset outside
@@ -132,7 +130,6 @@ public:
         bool duplicateReplies = false; // every reply is sent twice
         std::optional<juce::uint8> productNameItemLength; // in place of the name item's length byte (frame byte 28)
         std::optional<juce::uint8> presetNameItemLength; // in place of the preset name item's length byte (frame byte 33)
-        std::optional<juce::uint8> discoveryByte44; // in place of frame byte 44 of the discovery reply
 
         //==========================================================================
         // Fills presetCount and presetNames with count presets named "Preset 1", "Preset 2", ...
