@@ -22,9 +22,9 @@ constexpr bool sanitized = false;
 constexpr bool sanitized = false;
 #endif
 
-constexpr double intervalMs = sanitized ? 0.5 : 0.05; // 20,000 frames/s, 2,000 sanitized
+constexpr double intervalMs = sanitized ? 0.2 : 0.05; // 20,000 frames/s, 5,000 sanitized
 constexpr int floodMs = sanitized ? 3000 : 5000;
-constexpr double minimumRate = sanitized ? 1000.0 : 10000.0; // frames/s handled
+constexpr double minimumRate = sanitized ? 2500.0 : 10000.0; // frames/s handled
 constexpr double clickBoundMs = sanitized ? 2000.0 : 250.0;
 
 // Resident memory of this process.
