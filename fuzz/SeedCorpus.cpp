@@ -1,10 +1,13 @@
 #include "InterfaceEmulator.h"
+#include "ReceivePathInput.h"
 #include "RequestTemplates.h"
 
 #include <mutex>
 
 // Writes the fuzzers' seed corpus: every request the application builds, with the builder, and
-// every reply and notification the interface emulator sends back to them. One frame per file.
+// every reply and notification the interface emulator sends back to them, one frame per file;
+// and in the subdirectory receive_path_fuzzer, inputs of that fuzzer: each reply handed to the
+// application in every request state, and a whole settings read.
 //
 // Usage: fuzz_seed_corpus <directory>
 
@@ -62,13 +65,87 @@ std::vector<Body> requestBodies()
     return bodies;
 }
 
-void write (const juce::File& directory, const juce::String& name, const juce::MidiMessage& frame)
+void write (const juce::File& directory, const juce::String& name, const void* data, size_t size)
 {
-    if (! directory.getChildFile (name).replaceWithData (frame.getRawData(), (size_t) frame.getRawDataSize()))
+    if (! directory.getChildFile (name).replaceWithData (data, size))
     {
         std::fprintf (stderr, "cannot write %s\n", directory.getChildFile (name).getFullPathName().toRawUTF8());
         std::exit (1);
     }
+}
+
+void write (const juce::File& directory, const juce::String& name, const juce::MidiMessage& frame)
+{
+    write (directory, name, frame.getRawData(), (size_t) frame.getRawDataSize());
+}
+
+std::vector<juce::uint8> bodyOf (const juce::MidiMessage& frame)
+{
+    const auto* bytes = frame.getRawData();
+    return { bytes + 22, bytes + frame.getRawDataSize() - 2 };
+}
+
+// A receive-path input header: the state, then a record that read 4 presets and 8 ports, two
+// interfaces discovered.
+std::vector<juce::uint8> receivePathHeader (int state, bool loaded, int mode)
+{
+    namespace In = ReceivePathInput;
+    std::vector<juce::uint8> header (In::headerSize, 0);
+    header[In::state] = (juce::uint8) state;
+    header[In::setupFlags] = (juce::uint8) ((loaded ? 1 : 0) | mode << 1);
+    header[In::presetCount] = 4;
+    header[In::audioPortCount] = 8;
+    header[In::currentPreset] = 1;
+    header[In::failoverMode] = 1;
+    header[In::triggerMode] = 1;
+    header[In::audioTrigger] = 1;
+    header[In::midiTrigger] = 1;
+    header[In::usbd1PortSlot] = 1;
+    header[In::usbd2PortSlot] = 2;
+    header[In::discoveredCount] = 2;
+    return header;
+}
+
+void writeReceivePathSeeds (const juce::File& directory, const std::vector<std::vector<juce::uint8>>& replyBodies, const std::vector<std::vector<juce::uint8>>& settingsRead)
+{
+    namespace In = ReceivePathInput;
+    directory.createDirectory();
+    int count = 0;
+
+    const auto writeInput = [&] (const std::vector<juce::uint8>& input)
+    { write (directory, juce::String::formatted ("input-%03d", count++), input.data(), input.size()); };
+
+    // Each reply in each state; in discovery from an interface not yet found, echoing the
+    // request. A note and a bare SysEx reach the monitor only.
+    for (int state = 0; state < 12; ++state)
+    {
+        for (const bool loaded : { false, true })
+        {
+            auto input = receivePathHeader (state, loaded, state % 3);
+
+            for (const auto& body : replyBodies)
+                In::addRecord (input, state == 1 ? (juce::uint8) (In::frame | In::echoDiscovery | 2 << 4) : (juce::uint8) In::frame, body);
+
+            In::addRecord (input, In::shortMessage, { 0x90, 60, 100 });
+            In::addRecord (input, In::rawSysex, { 0x7E, 0x7F, 0x06, 0x01 });
+            writeInput (input);
+
+            for (const auto& body : replyBodies)
+            {
+                input = receivePathHeader (state, loaded, state % 3);
+                In::addRecord (input, state == 1 ? (juce::uint8) (In::frame | In::echoDiscovery | 2 << 4) : (juce::uint8) In::frame, body);
+                writeInput (input);
+            }
+        }
+    }
+
+    // A whole read, "Get Settings" to the filled panels.
+    auto input = receivePathHeader (3, false, 0);
+
+    for (const auto& body : settingsRead)
+        In::addRecord (input, In::frame, body);
+
+    writeInput (input);
 }
 } // namespace
 
@@ -103,6 +180,27 @@ int main (int argc, char** argv)
     zun::SysexMessage builder;
     int count = 0;
 
+    // Each request is answered before the next goes out, so every reply body is known by the
+    // request it answers.
+    std::vector<std::vector<juce::uint8>> replyBodies;
+
+    const auto request = [&] (const unsigned char* bytes, unsigned short length)
+    {
+        const auto frame = builder.CreateMessage (bytes, length);
+        write (directory, juce::String::formatted ("request-%02d", count++), frame);
+        size_t before = 0;
+        {
+            const std::lock_guard<std::mutex> guard (collector.lock);
+            before = collector.received.size();
+        }
+        out->sendMessageNow (frame);
+        ports.waitUntilDelivered();
+        const std::lock_guard<std::mutex> guard (collector.lock);
+
+        for (auto i = before; i < collector.received.size(); ++i)
+            replyBodies.push_back (bodyOf (collector.received[i]));
+    };
+
     for (const auto addressed : { false, true })
     {
         builder.productId = addressed ? config.productId : 0;
@@ -110,17 +208,52 @@ int main (int argc, char** argv)
         builder.sessionId = addressed ? 0x0ABCDEFu : 0;
 
         for (const auto& body : requestBodies())
-        {
-            const auto frame = builder.CreateMessage (body.bytes, body.length);
-            write (directory, juce::String::formatted ("request-%02d", count++), frame);
-            out->sendMessageNow (frame);
-        }
+            request (body.bytes, body.length);
     }
 
-    ports.waitUntilDelivered();
+    // The refusals of the same three commands.
+    emulator.configure ([] (InterfaceEmulator::Config& c)
+                        { c.ackErrorCode = 0x0E; });
+
+    for (const auto& body : requestBodies())
+        if (body.length > 0 && body.bytes[0] == 0x10) // SetParmVal, SetCmdVal
+            request (body.bytes, body.length);
+
+    emulator.configure ([] (InterfaceEmulator::Config& c)
+                        { c.ackErrorCode = 0; });
+
     emulator.pushNotification();
     ports.waitUntilDelivered();
+    {
+        const std::lock_guard<std::mutex> guard (collector.lock);
+        replyBodies.push_back (bodyOf (collector.received.back()));
+    }
+
+    // A whole read, each request as the application writes it.
+    std::vector<std::vector<juce::uint8>> settingsRead;
+    const auto firstOfRead = replyBodies.size();
+    request (SXMessage_GetSettingsAI, SXMessage_GetSettingsAI_Length);
+    request (SXMessage_GetSettingsDI, SXMessage_GetSettingsDI_Length);
+    request (SXMessage_GetSettingsDF, SXMessage_GetSettingsDF_Length);
+
+    for (int p = 1; p <= config.presetCount; ++p)
+    {
+        SXMessage_GetSettingsPresetName[7] = (unsigned char) p;
+        request (SXMessage_GetSettingsPresetName, SXMessage_GetSettingsPresetName_Length);
+    }
+
+    for (int k = 1; k <= config.audioPortCount; ++k)
+    {
+        SXMessage_GetSettingsAudioPortInfo[7] = (unsigned char) k;
+        request (SXMessage_GetSettingsAudioPortInfo, SXMessage_GetSettingsAudioPortInfo_Length);
+    }
+
+    request (SXMessage_GetSettingsFailover, SXMessage_GetSettingsFailover_Length);
+    settingsRead.assign (replyBodies.begin() + (long) firstOfRead, replyBodies.end());
+    replyBodies.resize (firstOfRead);
     in->stop();
+
+    writeReceivePathSeeds (directory.getChildFile ("receive_path_fuzzer"), replyBodies, settingsRead);
 
     count = 0;
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds (scripts/build.sh) and runs every benchmark, then prints one Markdown table of all
-# their figures, for the README's performance section. The two receive-path benchmarks end
-# JUCE's message loop for good, so each runs in a process of its own (the visible-window one
-# in a virtual X display).
+# their figures, for the README's performance section. The two receive-path benchmarks and the
+# settings read end JUCE's message loop for good, so each runs in a process of its own (the
+# visible-window one in a virtual X display).
 #
 # Usage: scripts/bench.sh [--short]
 #   --short   a quick pass that only shows the benchmarks still build and run (CI)
@@ -17,14 +17,16 @@ build_dir="${BUILD_DIR:-build}"
 out="$build_dir/bench-results"
 mkdir -p "$out"
 
-"$build_dir/bench/sorvalle_bench" --benchmark_filter=-^receive "${min_time[@]}" \
+"$build_dir/bench/sorvalle_bench" --benchmark_filter='-^(receive|settingsRead)' "${min_time[@]}" \
     --benchmark_out="$out/main.json" --benchmark_out_format=json > "$out/main.txt" 2>&1
 "$build_dir/bench/sorvalle_bench" --benchmark_filter=^receivePathToLogLine \
     --benchmark_out="$out/receive.json" --benchmark_out_format=json > "$out/receive.txt" 2>&1
+"$build_dir/bench/sorvalle_bench" --benchmark_filter=^settingsReadPerExchange \
+    --benchmark_out="$out/settings-read.json" --benchmark_out_format=json > "$out/settings-read.txt" 2>&1
 bash bench/run-window-bench.sh "$build_dir" \
     --benchmark_out="$(realpath "$out")/window.json" --benchmark_out_format=json > "$out/window.txt" 2>&1
 
-python3 - "$out/main.json" "$out/receive.json" "$out/window.json" <<'PY'
+python3 - "$out/main.json" "$out/receive.json" "$out/settings-read.json" "$out/window.json" <<'PY'
 import json, sys
 
 def figure(value):

@@ -7,6 +7,7 @@
 #   --seconds N   how long each target runs (default 60); e.g. --seconds 1800 for a long run
 #   --workers N   parallel fuzzing processes per target (libFuzzer -fork; default 1)
 #   target        a name from build-fuzz/fuzzers.txt (default: all of them)
+# A target's seeds are build-fuzz/seeds/<target> if the seed writer made that, else build-fuzz/seeds.
 # The grown corpus stays in build-fuzz/corpus/<target>, findings go to build-fuzz/findings/<target>.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -41,11 +42,14 @@ for target in "${targets[@]}"; do
     mkdir -p "corpus/$target" "findings/$target"
     log="findings/$target/last-run.log"
     echo "== $target: ${seconds} s, $workers worker(s)"
+    # A target with seeds of its own (its input is not one frame) gets those.
+    seed_dir=seeds
+    [ -d "seeds/$target" ] && seed_dir="seeds/$target"
     parallel=()
     [ "$workers" -gt 1 ] && parallel=(-fork="$workers" -ignore_crashes=0)
     status=0
     "./fuzz/$target" -max_len=1024 -timeout=10 -max_total_time="$seconds" -print_final_stats=1 \
-        "${parallel[@]}" -artifact_prefix="findings/$target/" "corpus/$target" seeds > "$log" 2>&1 || status=$?
+        "${parallel[@]}" -artifact_prefix="findings/$target/" "corpus/$target" "$seed_dir" > "$log" 2>&1 || status=$?
     if [ "$status" -ne 0 ]; then
         tail -n 60 "$log"
         echo "FAIL: $target found something (exit status $status); input in $build_dir/findings/$target/" >&2

@@ -261,6 +261,7 @@ struct InterfaceEmulator::Core
     // One NotParmVal runtime-status frame to the pair and session of the subscription.
     void notify (double delayMs = 0.0)
     {
+        ++notificationsSent;
         ports.sendToInput (inputs[(size_t) subscriptionPair], replyFrame (runtimeBody (MC::NotParmVal), subscriptionSession), delayMs);
     }
 
@@ -535,6 +536,7 @@ struct InterfaceEmulator::Core
     int subscriptionPair = -1;
     double scheduleStartMs = 0.0;
     juce::int64 scheduledPushes = 0;
+    juce::int64 notificationsSent = 0;
     std::thread pusher; // runs pushPeriodically; the emulator's destructor joins it
 };
 
@@ -644,6 +646,12 @@ int InterfaceEmulator::countOf (RequestKind kind) const
     const std::lock_guard<std::mutex> guard (core->lock);
     return (int) std::count_if (core->received.begin(), core->received.end(), [kind] (const ReceivedFrame& r)
                                 { return r.kind == kind; });
+}
+
+juce::int64 InterfaceEmulator::notificationsSent() const
+{
+    const std::lock_guard<std::mutex> guard (core->lock);
+    return core->notificationsSent;
 }
 
 std::optional<InterfaceEmulator::ReceivedFrame> InterfaceEmulator::lastOf (RequestKind kind) const

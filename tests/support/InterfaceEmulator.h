@@ -173,6 +173,7 @@ public:
     //==============================================================================
     // Notifications.
     bool isSubscribed() const;
+    juce::int64 notificationsSent() const; // pushed runtime-status frames, periodic or asked for
     juce::uint32 subscriptionSessionId() const;
 
     // While subscribed the emulator pushes NotParmVal runtime-status frames by itself: every

@@ -14,12 +14,14 @@ public:
     juce::uint8 requestState() const { return component.requestState; }
     void setRequestState (juce::uint8 state) { component.requestState = state; }
     juce::int32 probeCursor() const { return component.probeCursor; }
+    void setProbeCursor (juce::int32 cursor) { component.probeCursor = cursor; }
     juce::int32 logLineCounter() const { return component.logLineCounter; }
     bool settingsLoaded() const { return component.settingsLoaded; }
     void setSettingsLoaded (bool loaded) { component.settingsLoaded = loaded; }
     bool runtimeRequest() const { return component.runtimeRequest; }
     void setRuntimeRequest (bool requested) { component.runtimeRequest = requested; }
     juce::uint8 runtimeMode() const { return component.runtimeMode; }
+    void setRuntimeMode (juce::uint8 mode) { component.runtimeMode = mode; }
     bool isTimerRunning (MainComponent::TimerId id) const { return component.isTimerRunning (id); }
     bool anyTimerRunning() const
     {
@@ -46,6 +48,10 @@ public:
     juce::Label& midiPortValue() { return component.midiPortValue; }
     juce::Label& midiTimeoutValue() { return component.midiTimeoutValue; }
     juce::Slider& maxVolSlider() { return component.maxVolSlider; }
+    juce::Label& usb1AudioStatusLabel() { return component.usb1AudioStatusLabel; }
+    juce::Label& usb1MidiStatusLabel() { return component.usb1MidiStatusLabel; }
+    juce::Label& usb2AudioStatusLabel() { return component.usb2AudioStatusLabel; }
+    juce::Label& usb2MidiStatusLabel() { return component.usb2MidiStatusLabel; }
 
     // The component as the listener it registers on its controls (its listener bases are private).
     juce::Button::Listener* asButtonListener() { return &component; }
@@ -53,6 +59,8 @@ public:
     juce::ComboBox::Listener* asComboBoxListener() { return &component; }
 
     void clrGUI() { component.clrGUI(); }
+    void fillSettingsGui() { component.fillSettingsGui(); }
+    void clearLog() { component.clearLog(); }
     void updateTriggerModeCombo() { component.updateTriggerModeCombo(); }
     void addMessageToList (const juce::MidiMessage& message, bool isOutgoing) { component.addMessageToList (message, isOutgoing); }
     juce::String describe (const juce::MidiMessage& message) { return component.getMidiMessageDescription (message); }

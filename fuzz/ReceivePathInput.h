@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// The input of the receive-path fuzzer, shared with the seed corpus writer: a fixed header that
+// sets the component up, then records, each one MIDI message handed to the receive path.
+namespace ReceivePathInput
+{
+// Header bytes. Missing bytes read as 0.
+enum Header
+{
+    state = 0, // requestState, taken modulo 12
+    setupFlags, // bit 0: settings loaded first; bits 1-2: runtime mode (3 reads as Manual)
+    presetCount,
+    audioPortCount,
+    currentPreset,
+    queryIndex, // the preset or port asked for last, within what the state can have asked
+    failoverMode,
+    triggerMode,
+    audioTrigger,
+    midiTrigger,
+    usbd1PortSlot, // modulo 9
+    usbd2PortSlot, // modulo 9
+    discoveredCount, // modulo 4
+    probeCursor, // modulo the discovered count
+    headerSize
+};
+
+// A record: kind, two length bytes, then that many bytes.
+enum Kind
+{
+    frame = 0, // the bytes are a body, sent in a frame with a good envelope, length and checksum
+    rawSysex = 1, // F0, the bytes, and F7 unless kind bit 7 is set
+    shortMessage = 2, // a channel or system message of the length its first byte calls for
+};
+
+// Kind byte: bits 0-1 the kind (3 reads as frame); bits 2-3 the source: 0 the input the state
+// listens on, 1 the other input, 2 none (3 as 0); bits 4-5 the frame's ids: 0 the addressed
+// interface, 1 the second discovered one, 2 one never discovered, 3 zeros; bit 6: the sequence
+// number echoes a discovery request. Second length byte: bit 0 the length's bit 8; bit 1 a wrong
+// session id; bit 2 echo the second output's discovery request instead of the first's.
+constexpr std::uint8_t sourceOther = 1 << 2, sourceNone = 2 << 2, echoDiscovery = 1 << 6;
+constexpr std::uint8_t wrongSession = 1 << 1, echoSecondOutput = 1 << 2;
+
+inline void addRecord (std::vector<std::uint8_t>& input, std::uint8_t kind, const std::vector<std::uint8_t>& bytes, std::uint8_t lengthFlags = 0)
+{
+    input.push_back (kind);
+    input.push_back ((std::uint8_t) (bytes.size() & 0xFF));
+    input.push_back ((std::uint8_t) (((bytes.size() >> 8) & 1) | lengthFlags));
+    input.insert (input.end(), bytes.begin(), bytes.end());
+}
+} // namespace ReceivePathInput
