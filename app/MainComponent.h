@@ -126,6 +126,7 @@ private:
     int portLimit() const noexcept;
     static juce::String readName (const zun::FrameView& frame, int start, int itemLength);
     static juce::String portName (juce::uint8 type, juce::uint8 number);
+    static juce::String timeoutText (juce::uint16 eighths);
 
     // Setting changes (MainComponentChanges.cpp)
     void updateFailoverSetting (unsigned char parameterId, unsigned char sub);

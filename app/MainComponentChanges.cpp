@@ -251,7 +251,7 @@ void MainComponent::changeTimeoutLabel (juce::Label& label, juce::uint16& field,
         updateFailoverSetting (parameterId, 3);
     }
 
-    label.setText (juce::String ((float) t * 0.125f), juce::dontSendNotification);
+    label.setText (timeoutText (t), juce::dontSendNotification);
 }
 
 // The channel count of the two USB host ports bounds the audio channel. A slot number of 0

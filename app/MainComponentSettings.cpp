@@ -310,8 +310,8 @@ void MainComponent::fillSettingsGui()
 
     audioChannelValue.setText (juce::String (block.audioChannel), juce::dontSendNotification);
     midiPortValue.setText (juce::String (block.midiPort), juce::dontSendNotification);
-    audioTimeoutValue.setText (juce::String (block.audioTimeout * 0.125), juce::dontSendNotification);
-    midiTimeoutValue.setText (juce::String (block.midiTimeout * 0.125), juce::dontSendNotification);
+    audioTimeoutValue.setText (timeoutText (block.audioTimeout), juce::dontSendNotification);
+    midiTimeoutValue.setText (timeoutText (block.midiTimeout), juce::dontSendNotification);
 
     updateAutoSwitchBackVisibility();
     updateTriggerModeCombo();
@@ -321,6 +321,16 @@ void MainComponent::fillSettingsGui()
     settingsLoaded = true;
     startTimer (runtimeTick, 40);
     requestState = idle;
+}
+
+// A time-out in milliseconds. JUCE's shortest form keeps six significant digits, so 15593
+// eighths would read "1949.12" and, typed back, change the value; then three decimals are
+// written, which every eighth of a millisecond needs at most.
+juce::String MainComponent::timeoutText (juce::uint16 eighths)
+{
+    const auto milliseconds = eighths * 0.125;
+    const juce::String shortest (milliseconds);
+    return shortest.getDoubleValue() == milliseconds ? shortest : juce::String (milliseconds, 3);
 }
 
 // "Auto Switch Back to Scene A" only means something in single-master mode with auto arm.

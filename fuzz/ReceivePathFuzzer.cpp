@@ -374,17 +374,14 @@ bool isDecimalText (const juce::String& text, int maximum)
            && text.getIntValue() <= maximum;
 }
 
-// A 14-bit count of eighths of a millisecond as JUCE writes a number: a large one loses its
-// last digits ("1949.12" for 15593).
+// A 14-bit count of eighths of a millisecond, written exactly: digits, at most one point,
+// and a value that is a whole number of eighths, so typing it back changes nothing.
 bool isTimeoutText (const juce::String& text)
 {
-    const auto near = (int) (text.getDoubleValue() * 8.0);
+    const auto eighths = text.getDoubleValue() * 8.0;
 
-    for (int eighths = juce::jmax (0, near - 1); eighths <= juce::jmin (0x3FFF, near + 1); ++eighths)
-        if (juce::String (eighths * 0.125) == text)
-            return true;
-
-    return false;
+    return text.isNotEmpty() && text.containsOnly ("0123456789.") && text.indexOfChar ('.') == text.lastIndexOfChar ('.')
+           && eighths >= 0.0 && eighths <= 0x3FFF && eighths == std::floor (eighths);
 }
 
 bool isNameText (const juce::String& text)

@@ -64,8 +64,9 @@ TEST_F (SettingChanges, ValueLabelsAreReadWrappedAndClampedAndSendOnlyAChange)
         { probe->audioTimeoutValue(), "0.1", juce::String (0.125f), "" },
         { probe->audioTimeoutValue(), "1.99", juce::String (1.875f), "10 03 01 08 03 01 05 16 03 00 0F" },
         { probe->audioTimeoutValue(), "2000", juce::String (2000.0f), "10 03 01 08 03 01 05 16 03 7D 00" },
-        { probe->midiTimeoutValue(), "2045.375", juce::String (2045.375f), "10 03 01 08 03 01 05 17 03 7F 6B" },
-        { probe->midiTimeoutValue(), "5000", juce::String (2045.375f), "" },
+        { probe->midiTimeoutValue(), "2045.375", "2045.375", "10 03 01 08 03 01 05 17 03 7F 6B" },
+        { probe->midiTimeoutValue(), "5000", "2045.375", "" },
+        { probe->midiTimeoutValue(), "1949.125", "1949.125", "10 03 01 08 03 01 05 17 03 79 69" }, // shown exactly, not "1949.12"
         { probe->midiTimeoutValue(), "nan", juce::String (0.125f), "10 03 01 08 03 01 05 17 03 00 01" },
     };
 
