@@ -1,4 +1,5 @@
 #include "DeviceContainer.h"
+#include "FuzzCheck.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -16,16 +17,6 @@
 
 namespace
 {
-#define FUZZ_CHECK(condition)                                                             \
-    do                                                                                    \
-    {                                                                                     \
-        if (! (condition))                                                                \
-        {                                                                                 \
-            std::fprintf (stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                 \
-        }                                                                                 \
-    } while (false)
-
 namespace Rules
 {
     // Big-endian groups of 7 bits; only the low 32 bits of the joined value count.

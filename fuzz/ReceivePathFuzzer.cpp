@@ -1,3 +1,4 @@
+#include "FuzzCheck.h"
 #include "MainComponentProbe.h"
 #include "ReceivePathInput.h"
 #include "VirtualMidiPorts.h"
@@ -20,16 +21,6 @@
 
 namespace
 {
-#define FUZZ_CHECK(condition)                                                             \
-    do                                                                                    \
-    {                                                                                     \
-        if (! (condition))                                                                \
-        {                                                                                 \
-            std::fprintf (stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                 \
-        }                                                                                 \
-    } while (false)
-
 namespace In = ReceivePathInput;
 
 constexpr juce::uint32 sessionOfTheRead = 0x0ABCDEF;

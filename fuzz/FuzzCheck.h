@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+// A broken invariant ends the run as a crash would, so libFuzzer keeps the input that broke it.
+#define FUZZ_CHECK(condition)                                                             \
+    do                                                                                    \
+    {                                                                                     \
+        if (! (condition))                                                                \
+        {                                                                                 \
+            std::fprintf (stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                 \
+        }                                                                                 \
+    } while (false)
