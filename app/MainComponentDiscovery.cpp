@@ -147,17 +147,14 @@ void MainComponent::probeCurrentInterface()
 void MainComponent::handleProductNameReply (const MidiCallbackMessage& received)
 {
     const zun::FrameView frame (received.message);
-    const auto* item = discoveredInterfaces[probeCursor];
+    auto* const item = discoveredInterfaces[probeCursor];
     const auto* input = item != nullptr ? midiInputs.getObjectPointer (item->inputIndex) : nullptr;
 
     if (input == nullptr || ! received.cameFrom (input->inDevice.get()))
         return;
 
-    if (frame.BodyLength() < 8
-        || frame.Byte (22) != 0x43 // RetParmVal
-        || frame.Byte (23) != 0x02 // DeviceInfo
-        || frame.Byte (26) != 0x03 // ParmValList
-        || frame.Byte (29) != 0x01) // the product name
+    // RetParmVal DeviceInfo, a ParmValList holding the product name.
+    if (frame.BodyLength() < 8 || ! frame.HasBytes ({ { 22, 0x43 }, { 23, 0x02 }, { 26, 0x03 }, { 29, 0x01 } }))
         return;
 
     // The item length counts itself and the parameter id. A length below 2 gives an empty
@@ -167,8 +164,7 @@ void MainComponent::handleProductNameReply (const MidiCallbackMessage& received)
     stopReplyWait();
     closeDevice (probeCursor);
 
-    if (auto* probed = discoveredInterfaces[probeCursor])
-        probed->label = DeviceDiscoveryItem::MakeNamedLabel (deviceContainer.productName, probed->serialNumber);
+    item->label = DeviceDiscoveryItem::MakeNamedLabel (deviceContainer.productName, item->serialNumber);
 
     ++probeCursor;
 
