@@ -1,4 +1,5 @@
 #include "MainComponentProbe.h"
+#include "MessageLoop.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -63,11 +64,8 @@ void receivePathToLogLine (benchmark::State& state)
 {
     auto& messageManager = *juce::MessageManager::getInstance();
 
-    if (messageManager.hasStopMessageBeenSent())
-    {
-        state.SkipWithError ("the message loop of this process has already been ended: run this benchmark alone");
+    if (! messageLoopCanRun (state))
         return;
-    }
 
     BenchPorts ports;
     MainComponent component { ports, [] (const juce::String&, const juce::String&) {} };

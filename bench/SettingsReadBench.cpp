@@ -1,5 +1,6 @@
 #include "InterfaceEmulator.h"
 #include "MainComponentProbe.h"
+#include "MessageLoop.h"
 #include "UiHelpers.h"
 #include "VirtualMidiPorts.h"
 
@@ -23,11 +24,8 @@ void settingsReadPerExchange (benchmark::State& state)
 {
     auto& messageManager = *juce::MessageManager::getInstance();
 
-    if (messageManager.hasStopMessageBeenSent())
-    {
-        state.SkipWithError ("the message loop of this process has already been ended: run this benchmark alone");
+    if (! messageLoopCanRun (state))
         return;
-    }
 
     VirtualMidiPortSystem ports;
     const auto input = ports.addInput ("Bench");
