@@ -90,6 +90,8 @@ private:
     void addLabelAndSetStyle (juce::Label& label);
     void createGUI();
     void updateTriggerModeCombo();
+    void updateAudioChannelRow();
+    void updateMidiPortRow();
 
     // Ports (MainComponentPorts.cpp)
     void createDeviceList (bool isInput);

@@ -31,11 +31,57 @@ juce::uint32 readWholeNumber (const juce::String& text)
     return negative ? 0u - value : value;
 }
 
+// JUCE's number reader builds a decimal exponent in an int, which a long exponent typed by the
+// user overflows. Any exponent of five digits or more already means infinity or zero for a
+// time-out, so such an exponent is replaced by 99999 before the text is read.
+juce::String withBoundedExponent (const juce::String& text)
+{
+    auto p = text.getCharPointer().findEndOfWhitespace();
+
+    if (*p == '-' || *p == '+')
+        ++p;
+
+    bool hasDigits = false, hasPoint = false;
+
+    for (;; ++p)
+    {
+        if (p.isDigit())
+            hasDigits = true;
+        else if (*p == '.' && ! hasPoint)
+            hasPoint = true;
+        else
+            break;
+    }
+
+    if (! hasDigits || (*p != 'e' && *p != 'E'))
+        return text;
+
+    ++p;
+
+    if (*p == '-' || *p == '+')
+        ++p;
+
+    while (*p == '0')
+        ++p;
+
+    const auto digitsStart = p;
+    int digits = 0;
+
+    for (; p.isDigit(); ++p)
+        ++digits;
+
+    if (digits < 5)
+        return text;
+
+    return juce::String (text.getCharPointer(), digitsStart) + "99999" + juce::String (p);
+}
+
 // A time-out in milliseconds as the interface counts it, eighths of a millisecond, within
 // 1 to 16363 whatever was typed (not-a-number and infinities included).
 juce::uint16 readTimeout (const juce::String& text)
 {
-    auto p = text.getCharPointer();
+    const auto bounded = withBoundedExponent (text);
+    auto p = bounded.getCharPointer();
     const auto eighths = (float) juce::CharacterFunctions::readDoubleValue (p) * 8.0f;
 
     if (! (eighths >= 1.0f))
@@ -168,8 +214,12 @@ void MainComponent::appComboBoxChanged (juce::ComboBox* comboBox)
 
         if (comboBox == &failoverModeCombo)
             updateAutoSwitchBackVisibility();
-        else
+        else if (comboBox == &triggerModeCombo)
             updateTriggerModeCombo();
+        else if (comboBox == &audioTriggerCombo)
+            updateAudioChannelRow();
+        else
+            updateMidiPortRow();
 
         return;
     }

@@ -122,25 +122,42 @@ void MainComponent::clrGUI()
 }
 
 //==============================================================================
+namespace
+{
+bool usesAudioRows (juce::uint8 triggerMode) noexcept { return triggerMode == 1 || triggerMode == 3 || triggerMode == 4; }
+bool usesMidiRows (juce::uint8 triggerMode) noexcept { return triggerMode == 2 || triggerMode == 3 || triggerMode == 4; }
+} // namespace
+
 // Shows the rows of the Settings group that the trigger mode uses.
 void MainComponent::updateTriggerModeCombo()
 {
-    const auto& block = deviceContainer.failoverBlock;
-    const auto mode = block.triggerMode;
-    const bool audioRows = mode == 1 || mode == 3 || mode == 4;
-    const bool midiRows = mode == 2 || mode == 3 || mode == 4;
-    const bool channelRow = audioRows && block.audioTrigger == 3;
-    const bool portRow = midiRows && block.midiTrigger == 3;
+    const auto mode = deviceContainer.failoverBlock.triggerMode;
 
-    audioChannelLabel.setVisible (channelRow);
-    audioChannelValue.setVisible (channelRow);
+    updateAudioChannelRow();
 
     for (auto* c : std::initializer_list<juce::Component*> { &audioTriggerLabel, &audioTriggerCombo, &audioTimeoutLabel, &audioTimeoutValue, &audioTimeoutUnitLabel })
-        c->setVisible (audioRows);
+        c->setVisible (usesAudioRows (mode));
 
-    midiPortLabel.setVisible (portRow);
-    midiPortValue.setVisible (portRow);
+    updateMidiPortRow();
 
     for (auto* c : std::initializer_list<juce::Component*> { &midiTriggerLabel, &midiTriggerCombo, &midiTimeoutLabel, &midiTimeoutValue, &midiTimeoutUnitLabel })
-        c->setVisible (midiRows);
+        c->setVisible (usesMidiRows (mode));
+}
+
+// The channel and port rows need, besides their trigger mode, the failover-signal trigger (3).
+// A trigger change updates only its own row: the others follow the trigger mode alone.
+void MainComponent::updateAudioChannelRow()
+{
+    const auto& block = deviceContainer.failoverBlock;
+    const bool visible = usesAudioRows (block.triggerMode) && block.audioTrigger == 3;
+    audioChannelLabel.setVisible (visible);
+    audioChannelValue.setVisible (visible);
+}
+
+void MainComponent::updateMidiPortRow()
+{
+    const auto& block = deviceContainer.failoverBlock;
+    const bool visible = usesMidiRows (block.triggerMode) && block.midiTrigger == 3;
+    midiPortLabel.setVisible (visible);
+    midiPortValue.setVisible (visible);
 }

@@ -6,10 +6,11 @@
 namespace
 {
 // The whole part of a non-negative time value; anything else (negative, not finite, or
-// too large for 64 bits) reads as 0, so every field below stays in its range.
+// 2^63 and above, which a 64-bit integer cannot hold) reads as 0, so every field below stays
+// in its range.
 juce::int64 wholePart (double value) noexcept
 {
-    return value >= 0.0 && value < 9.0e18 ? (juce::int64) value : 0;
+    return value >= 0.0 && value < 9223372036854775808.0 ? (juce::int64) value : 0;
 }
 
 // The clock reading as hh:mm:ss.mmm, wrapped at 24 hours.

@@ -323,14 +323,11 @@ void MainComponent::fillSettingsGui()
     requestState = idle;
 }
 
-// A time-out in milliseconds. JUCE's shortest form keeps six significant digits, so 15593
-// eighths would read "1949.12" and, typed back, change the value; then three decimals are
-// written, which every eighth of a millisecond needs at most.
+// A time-out in milliseconds, as JUCE writes a float: the fill and the value labels show the
+// same text for the same time-out.
 juce::String MainComponent::timeoutText (juce::uint16 eighths)
 {
-    const auto milliseconds = eighths * 0.125;
-    const juce::String shortest (milliseconds);
-    return shortest.getDoubleValue() == milliseconds ? shortest : juce::String (milliseconds, 3);
+    return juce::String ((float) eighths * 0.125f);
 }
 
 // "Auto Switch Back to Scene A" only means something in single-master mode with auto arm.

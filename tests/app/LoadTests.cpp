@@ -59,9 +59,10 @@ TEST_F (Load, ANotificationFloodIsAppliedAndLoggedFrameByFrameWhileAClickIsHandl
     const auto start = juce::Time::getMillisecondCounterHiRes();
     double clickPostedMs = 0.0, clickHandledMs = 0.0;
 
-    while (juce::Time::getMillisecondCounterHiRes() - start < floodMs)
+    // Half-way, a click stands in the queue behind whatever the flood left there; it is posted
+    // even when one pump outlasts the whole flood.
+    while (juce::Time::getMillisecondCounterHiRes() - start < floodMs || clickPostedMs == 0.0)
     {
-        // Half-way, a click stands in the queue behind whatever the flood left there.
         if (clickPostedMs == 0.0 && juce::Time::getMillisecondCounterHiRes() - start > floodMs / 2)
         {
             clickPostedMs = juce::Time::getMillisecondCounterHiRes();
@@ -103,7 +104,8 @@ TEST_F (Load, ANotificationFloodIsAppliedAndLoggedFrameByFrameWhileAClickIsHandl
     EXPECT_TRUE (alerts.empty());
 
     // The click did not wait for the flood to end.
-    EXPECT_GT (clickHandledMs, 0.0);
+    EXPECT_TRUE (ui::pumpUntil ([&clickHandledMs]
+                                { return clickHandledMs > 0.0; }));
     EXPECT_LT (clickHandledMs - clickPostedMs, clickBoundMs);
 
     // Memory: the log's lines, about 220 bytes each here, and nothing that grows per frame

@@ -62,9 +62,10 @@ protected:
 TEST_F (MonitorTest, TimeStampsReadAsTheClockWrappedAtTwentyFourHours)
 {
     setMonitor (true);
-    // The milliseconds stay within 0 to 999 however large the reading; readings no clock
-    // gives (negative, too large) stay inside the fields instead of printing garbage.
-    const std::pair<double, const char*> readings[] { { 5.25, "00:00:05.250" }, { 3661.5, "01:01:01.500" }, { 90061.5, "01:01:01.500" }, { 2500000.5, "22:26:40.500" }, { 0.0, "00:00:00.000" }, { 86399.999, "23:59:59.999" }, { -1.5, "00:00:00.000" }, { 1.0e300, "00:00:00.000" } };
+    // The milliseconds stay within 0 to 999 however large the reading, up to the largest
+    // t x 1000 a 64-bit integer holds (9.1e15 s gives 9100000000000002048 ms); readings no
+    // clock gives (negative, too large) stay inside the fields instead of printing garbage.
+    const std::pair<double, const char*> readings[] { { 5.25, "00:00:05.250" }, { 3661.5, "01:01:01.500" }, { 90061.5, "01:01:01.500" }, { 2500000.5, "22:26:40.500" }, { 9100000000000002.0, "01:46:42.048" }, { 86399.999, "23:59:59.999" }, { -1.5, "00:00:00.000" }, { 1.0e300, "00:00:00.000" } };
 
     int number = 1;
     for (auto [seconds, time] : readings)

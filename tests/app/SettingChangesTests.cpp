@@ -59,15 +59,21 @@ TEST_F (SettingChanges, ValueLabelsAreReadWrappedAndClampedAndSendOnlyAChange)
         { probe->audioChannelValue(), "-1", "6", "10 03 01 07 03 01 04 16 02 06" },
         { probe->audioChannelValue(), "300", "6", "" }, // 44, held to 6
         { probe->audioChannelValue(), "4294967299", "3", "10 03 01 07 03 01 04 16 02 03" }, // 2^32 + 3 keeps its low byte
-        { probe->audioTimeoutValue(), "0", juce::String (0.125f), "10 03 01 08 03 01 05 16 03 00 01" },
-        { probe->audioTimeoutValue(), "-3", juce::String (0.125f), "" },
-        { probe->audioTimeoutValue(), "0.1", juce::String (0.125f), "" },
-        { probe->audioTimeoutValue(), "1.99", juce::String (1.875f), "10 03 01 08 03 01 05 16 03 00 0F" },
-        { probe->audioTimeoutValue(), "2000", juce::String (2000.0f), "10 03 01 08 03 01 05 16 03 7D 00" },
-        { probe->midiTimeoutValue(), "2045.375", "2045.375", "10 03 01 08 03 01 05 17 03 7F 6B" },
-        { probe->midiTimeoutValue(), "5000", "2045.375", "" },
-        { probe->midiTimeoutValue(), "1949.125", "1949.125", "10 03 01 08 03 01 05 17 03 79 69" }, // shown exactly, not "1949.12"
-        { probe->midiTimeoutValue(), "nan", juce::String (0.125f), "10 03 01 08 03 01 05 17 03 00 01" },
+        { probe->audioTimeoutValue(), "0", "0.125", "10 03 01 08 03 01 05 16 03 00 01" },
+        { probe->audioTimeoutValue(), "-3", "0.125", "" },
+        { probe->audioTimeoutValue(), "0.1", "0.125", "" },
+        { probe->audioTimeoutValue(), "1.99", "1.875", "10 03 01 08 03 01 05 16 03 00 0F" },
+        { probe->audioTimeoutValue(), "2000", "2000", "10 03 01 08 03 01 05 16 03 7D 00" },
+        { probe->midiTimeoutValue(), "2045.375", "2045.38", "10 03 01 08 03 01 05 17 03 7F 6B" }, // six digits shown
+        { probe->midiTimeoutValue(), "2045.38", "2045.38", "" }, // typed back, the value stays
+        { probe->midiTimeoutValue(), "5000", "2045.38", "" },
+        // Exponents beyond any integer: read whole, however long.
+        { probe->midiTimeoutValue(), "1e-2147483648", "0.125", "10 03 01 08 03 01 05 17 03 00 01" },
+        { probe->midiTimeoutValue(), "1e4294967297", "2045.38", "10 03 01 08 03 01 05 17 03 7F 6B" },
+        { probe->midiTimeoutValue(), "-1e2147483648", "0.125", "10 03 01 08 03 01 05 17 03 00 01" },
+        { probe->midiTimeoutValue(), " 1e2147483648ms", "2045.38", "10 03 01 08 03 01 05 17 03 7F 6B" },
+        { probe->midiTimeoutValue(), "0.001e+000000000000000000000003", "1", "10 03 01 08 03 01 05 17 03 00 08" },
+        { probe->midiTimeoutValue(), "nan", "0.125", "10 03 01 08 03 01 05 17 03 00 01" },
     };
 
     for (const auto& s : steps)
@@ -109,8 +115,13 @@ TEST_F (SettingChanges, EachControlSendsItsOneParameterOnlyWhenItChangesTheStore
         { "audio or MIDI", select (probe->triggerModeCombo(), 3), "10 03 01 06 03 01 03 15 03" },
         { "audio failover signal", select (probe->audioTriggerCombo(), 3), "10 03 01 07 03 01 04 16 01 03" },
         { "MIDI received", select (probe->midiTriggerCombo(), 2), "10 03 01 07 03 01 04 17 01 02" },
+        // One option byte: bit 0 auto arm, 1 auto switch back, 2 auto clear alarm, 3 MIDI panic, 4 tone check.
         { "send MIDI panic", click ("Send MIDI Panic"), "10 03 01 06 03 01 03 14 08" },
         { "auto arm", click ("Auto Arm Failover"), "10 03 01 06 03 01 03 14 09" },
+        { "tone check", click ("Tone Check"), "10 03 01 06 03 01 03 14 19" },
+        { "auto clear alarm", click ("Auto Clear Alarm"), "10 03 01 06 03 01 03 14 1D" },
+        { "auto switch back", click ("Auto Switch Back to Scene A"), "10 03 01 06 03 01 03 14 1F" },
+        { "no MIDI panic", click ("Send MIDI Panic"), "10 03 01 06 03 01 03 14 17" },
         { "-63 dB", slide (-63.0), "10 03 01 08 03 01 05 18 03 02 00" },
         { "-32.5 dB", slide (-32.5), "10 03 01 08 03 01 05 18 03 3F 00" },
         { "-6 dB", slide (-6.0), "10 03 01 08 03 01 05 18 03 74 00" },
@@ -198,14 +209,41 @@ TEST_F (SettingChanges, AChangeDuringASettingsReadEndsTheRead)
     EXPECT_TRUE (alerts.empty());
 }
 
+// A trigger change shows or hides its own channel or port row and nothing else, even when a
+// stalled "Get Settings" has emptied the record while the earlier read's controls stay active.
+TEST_F (SettingChanges, ATriggerChangeTouchesOnlyItsOwnRow)
+{
+    alpha->configure ([] (auto& c)
+                      {
+                          c.settings.triggerMode = 3;
+                          c.settings.audioTrigger = 3;
+                          c.settings.midiTrigger = 3; });
+    ASSERT_TRUE (readSettings());
+    alpha->configure ([] (auto& c)
+                      { c.ignoredRequests = { Kind::getSettingsAI }; });
+    ui::click (*app, "Get Settings", 0);
+    ASSERT_TRUE (ui::pumpUntil ([this]
+                                { return alpha->countOf (Kind::getSettingsAI) > 0; }));
+
+    probe->audioTriggerCombo().setSelectedId (2, juce::sendNotificationSync);
+    EXPECT_EQ (takeSentBody(), "10 03 01 07 03 01 04 16 01 02");
+    EXPECT_FALSE (probe->audioChannelValue().isVisible());
+
+    for (auto* control : std::initializer_list<juce::Component*> { &probe->audioTriggerCombo(), &probe->audioTimeoutValue(), &probe->midiTriggerCombo(), &probe->midiTimeoutValue(), &probe->midiPortValue() })
+        EXPECT_TRUE (control->isVisible());
+
+    probe->midiTriggerCombo().setSelectedId (1, juce::sendNotificationSync);
+    EXPECT_EQ (takeSentBody(), "10 03 01 07 03 01 04 17 01 01");
+    EXPECT_FALSE (probe->midiPortValue().isVisible());
+    EXPECT_TRUE (probe->midiTriggerCombo().isVisible() && probe->audioTimeoutValue().isVisible());
+}
+
 // Before any settings read only the value labels act: they store, send to whatever is open
-// (here nothing) and wait for an acknowledgement that never comes.
-TEST (SettingChangesBeforeARead, OnlyTheValueLabelsActAndTheirWaitEndsInATimeOut)
+// (here nothing) and wait for an acknowledgement.
+TEST (SettingChangesBeforeARead, OnlyTheValueLabelsAct)
 {
     VirtualMidiPortSystem ports;
-    std::vector<juce::String> alerts;
-    MainComponent component (ports, [&alerts] (const juce::String& title, const juce::String&)
-                             { alerts.push_back (title); });
+    MainComponent component (ports, [] (const juce::String&, const juce::String&) {});
     MainComponentProbe probe (component);
 
     for (auto* caption : { "Arm Failover", "Disarm Failover", "Clear Alarm", "Auto Arm Failover", "Tone Check" })
@@ -216,7 +254,5 @@ TEST (SettingChangesBeforeARead, OnlyTheValueLabelsActAndTheirWaitEndsInATimeOut
     probe.midiPortValue().setText ("9", juce::sendNotificationSync);
     EXPECT_EQ (probe.deviceContainer().failoverBlock.midiPort, 9);
     EXPECT_EQ (probe.requestState(), MainComponent::settingParameter);
-    EXPECT_TRUE (ui::pumpUntil ([&alerts]
-                                { return ! alerts.empty(); }));
-    EXPECT_EQ (alerts, std::vector<juce::String> { "Time Out Error" });
+    EXPECT_TRUE (probe.isTimerRunning (MainComponent::replyTimeout));
 }

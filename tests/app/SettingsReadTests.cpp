@@ -68,7 +68,7 @@ TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryCont
     EXPECT_EQ (probe->audioChannelValue().getText(), "7");
     EXPECT_EQ (probe->midiPortValue().getText(), "5");
     EXPECT_EQ (probe->audioTimeoutValue().getText(), juce::String (1.5));
-    EXPECT_EQ (probe->midiTimeoutValue().getText(), "2045.375");
+    EXPECT_EQ (probe->midiTimeoutValue().getText(), "2045.38");
     EXPECT_EQ (probe->maxVolSlider().getValue(), -6.0);
     EXPECT_EQ (probe->maxVolSlider().getRange(), juce::Range<double> (-64.0, 0.0));
     EXPECT_EQ (probe->maxVolSlider().getInterval(), 0.5);
