@@ -1,5 +1,6 @@
-#include "FrameTestHelpers.h"
+#include "FrameRules.h"
 #include "RequestTemplates.h"
+#include <gtest/gtest.h>
 
 using frames::Bytes;
 

@@ -1,6 +1,7 @@
 #include "CodeTables.h"
-#include "FrameTestHelpers.h"
+#include "FrameRules.h"
 #include "RequestTemplates.h"
+#include <gtest/gtest.h>
 
 using frames::Bytes;
 
@@ -18,7 +19,7 @@ std::string Passing (size_t bodyByte, const char* (*word) (juce::uint8) noexcept
     {
         Bytes body { 0x43, 0x02 };
         body[bodyByte] = (juce::uint8) code;
-        const auto frame = frames::Assemble (body);
+        const auto frame = frames::Frame (body);
         const bool passes = gate.IsValidMidiMessage (frame.data(), (int) frame.size());
         const char* const text = word (body[bodyByte]);
         EXPECT_TRUE (accepted (body[bodyByte]) == passes && (text != nullptr) == passes) << code;

@@ -1,4 +1,5 @@
-#include "FrameTestHelpers.h"
+#include "FrameRules.h"
+#include <gtest/gtest.h>
 
 using frames::Bytes;
 
@@ -24,14 +25,10 @@ TEST (Validation, EachTestRejectsOnItsOwn)
     container.sysexMessage.sessionId = session;
 
     // From another interface, with any sequence number: neither is looked at.
-    auto good = frames::Assemble (productNameBody, session);
-    zun::Wire::Write14 (good.data() + 5, 0x3FFF);
-    zun::Wire::Write32 (good.data() + 7, 0xDEADBEEF);
-    zun::Wire::Write28 (good.data() + 16, 0x0FEDCBA);
-    frames::FixChecksum (good);
+    const auto good = frames::Frame (productNameBody, session, 0x3FFF, 0xDEADBEEF, 0x0FEDCBA);
     auto with = [&good] (size_t pos, int value)
     { auto frame = good; frame[pos] = (juce::uint8) value; return frame; };
-    auto tooShort = frames::Assemble ({}, session), tooLong = good;
+    auto tooShort = frames::Frame ({}, session), tooLong = good;
     tooShort.erase (tooShort.begin() + 21);
     tooLong.insert (tooLong.begin() + 29, 0x00); // the sum stays right
 
@@ -40,16 +37,16 @@ TEST (Validation, EachTestRejectsOnItsOwn)
         { "2: start byte not F0", with (0, 0xF1) },
         { "2: other manufacturer id", with (2, 0x2F) },
         { "2: byte 4 not 7D", with (4, 0x7E) },
-        { "3: other session id", frames::Assemble (productNameBody, session + 1) },
-        { "4: length 1 with matching size and checksum", frames::Assemble ({ 0x43 }, session) },
+        { "3: other session id", frames::Frame (productNameBody, session + 1) },
+        { "4: length 1 with matching size and checksum", frames::Frame ({ 0x43 }, session) },
         { "5: length 7 in 32 bytes", tooLong },
         { "6: last byte not F7", with (30, 0x77) },
         { "7: checksum one too high", with (29, good[29] + 1) },
-        { "9: message class 05", frames::Assemble ({ 0x05, 0x02, 0x01 }, session) },
-        { "10: data class 0B", frames::Assemble ({ 0x43, 0x0B, 0x01 }, session) },
+        { "9: message class 05", frames::Frame ({ 0x05, 0x02, 0x01 }, session) },
+        { "10: data class 0B", frames::Frame ({ 0x43, 0x0B, 0x01 }, session) },
     };
 
-    EXPECT_TRUE (IsValid (container, good) && IsValid (container, frames::Assemble ({}, session)));
+    EXPECT_TRUE (IsValid (container, good) && IsValid (container, frames::Frame ({}, session)));
     for (const auto& [story, frame] : rejections)
         EXPECT_FALSE (IsValid (container, frame)) << story;
 
@@ -60,11 +57,11 @@ TEST (Validation, EachTestRejectsOnItsOwn)
 TEST (Validation, SessionIdIsIgnoredUntilOneIsDrawn)
 {
     zun::DeviceContainer container;
-    const auto foreign = frames::Assemble (productNameBody, 0x0123456);
-    const auto unset = frames::Assemble (productNameBody, 0); // the 31-byte GetProductName frame
+    const auto foreign = frames::Frame (productNameBody, 0x0123456);
+    const auto unset = frames::Frame (productNameBody, 0); // the 31-byte GetProductName frame
     EXPECT_TRUE (IsValid (container, foreign) && IsValid (container, unset));
 
     container.sysexMessage.sessionId = 0x0654321; // as "Get Settings" draws one
     EXPECT_FALSE (IsValid (container, foreign) || IsValid (container, unset));
-    EXPECT_TRUE (IsValid (container, frames::Assemble (productNameBody, 0x0654321)));
+    EXPECT_TRUE (IsValid (container, frames::Frame (productNameBody, 0x0654321)));
 }
