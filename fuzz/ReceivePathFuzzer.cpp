@@ -120,10 +120,12 @@ private:
     // the other states.
     int queryLimit()
     {
-        const auto state = probe.requestState();
         const auto& block = probe.deviceContainer().failoverBlock;
-        return state == MainComponent::readingPresetNames ? std::max (1, presetLimit (block)) : state == MainComponent::readingAudioPorts ? std::max (1, portLimit (block))
-                                                                                                                                          : 0;
+
+        if (probe.requestState() == MainComponent::readingPresetNames)
+            return std::max (1, presetLimit (block));
+
+        return probe.requestState() == MainComponent::readingAudioPorts ? std::max (1, portLimit (block)) : 0;
     }
 
     // As the component would be in that state: the record partly read, the discovered interfaces
@@ -346,17 +348,21 @@ private:
         checkShowsItsSelection (presets);
 
         // The fixed boxes: empty, or their items in order, numbered from 1.
-        for (auto [combo, items] : { std::pair<juce::ComboBox*, juce::StringArray> { &probe.failoverModeCombo(), { "Single Master", "Dual Master" } },
-                                     { &probe.triggerModeCombo(), { "Use Audio", "Use MIDI", "Audio or MIDI", "Audio and MIDI" } },
-                                     { &probe.audioTriggerCombo(), { "1 - Host Connected", "2 - Audio Received", "3 - Failover Signal" } },
-                                     { &probe.midiTriggerCombo(), { "1 - Host Connected", "2 - MIDI Received", "3 - Failover Signal" } } })
+        using Box = juce::ComboBox& (MainComponentProbe::*) ();
+        static const std::pair<Box, juce::StringArray> fixedBoxes[] { { &MainComponentProbe::failoverModeCombo, { "Single Master", "Dual Master" } },
+                                                                      { &MainComponentProbe::triggerModeCombo, { "Use Audio", "Use MIDI", "Audio or MIDI", "Audio and MIDI" } },
+                                                                      { &MainComponentProbe::audioTriggerCombo, { "1 - Host Connected", "2 - Audio Received", "3 - Failover Signal" } },
+                                                                      { &MainComponentProbe::midiTriggerCombo, { "1 - Host Connected", "2 - MIDI Received", "3 - Failover Signal" } } };
+
+        for (const auto& [box, items] : fixedBoxes)
         {
-            FUZZ_CHECK (combo->getNumItems() == 0 || combo->getNumItems() == items.size());
+            auto& combo = (probe.*box)();
+            FUZZ_CHECK (combo.getNumItems() == 0 || combo.getNumItems() == items.size());
 
-            for (int i = 0; i < combo->getNumItems(); ++i)
-                FUZZ_CHECK (combo->getItemId (i) == i + 1 && combo->getItemText (i) == items[i]);
+            for (int i = 0; i < combo.getNumItems(); ++i)
+                FUZZ_CHECK (combo.getItemId (i) == i + 1 && combo.getItemText (i) == items[i]);
 
-            checkShowsItsSelection (*combo);
+            checkShowsItsSelection (combo);
         }
 
         // Value labels: empty, or the value in force.
@@ -366,8 +372,14 @@ private:
         for (auto* label : { &probe.audioTimeoutValue(), &probe.midiTimeoutValue() })
             FUZZ_CHECK (label->getText().isEmpty() || isTimeoutText (label->getText()));
 
-        for (auto [label, kind] : { std::pair<juce::Label*, juce::String> { &probe.usb1AudioStatusLabel(), "Audio - " }, { &probe.usb2AudioStatusLabel(), "Audio - " }, { &probe.usb1MidiStatusLabel(), "MIDI - " }, { &probe.usb2MidiStatusLabel(), "MIDI - " } })
-            FUZZ_CHECK (label->getText().isEmpty() || juce::StringArray { kind + "1", kind + "2", kind + "3" }.contains (label->getText()));
+        using Label = juce::Label& (MainComponentProbe::*) ();
+        static const std::pair<Label, juce::StringArray> statusLabels[] { { &MainComponentProbe::usb1AudioStatusLabel, { "Audio - 1", "Audio - 2", "Audio - 3" } },
+                                                                          { &MainComponentProbe::usb2AudioStatusLabel, { "Audio - 1", "Audio - 2", "Audio - 3" } },
+                                                                          { &MainComponentProbe::usb1MidiStatusLabel, { "MIDI - 1", "MIDI - 2", "MIDI - 3" } },
+                                                                          { &MainComponentProbe::usb2MidiStatusLabel, { "MIDI - 1", "MIDI - 2", "MIDI - 3" } } };
+
+        for (const auto& [label, texts] : statusLabels)
+            FUZZ_CHECK ((probe.*label)().getText().isEmpty() || texts.contains ((probe.*label)().getText()));
 
         auto& slider = probe.maxVolSlider();
         FUZZ_CHECK (slider.getValue() >= slider.getMinimum() && slider.getValue() <= slider.getMaximum());
