@@ -25,7 +25,7 @@ struct Collector final : public MidiInputPortCallback
         received.push_back (message);
     }
 
-    std::vector<juce::MidiMessage> taken()
+    std::vector<juce::MidiMessage> receivedSoFar()
     {
         const std::lock_guard<std::mutex> guard (lock);
         return received;
@@ -46,7 +46,7 @@ void write (const juce::File& directory, const char* format, size_t count, const
     }
 }
 
-// A receive-path input set up in a state, after a read of 4 presets and 8 ports (current preset
+// A receive-path input set up in a state (runtime mode: the state modulo 3), after a read of 4 presets and 8 ports (current preset
 // 1, every mode and trigger 1, USBD 1 and 2 in slots 1 and 2) with two interfaces discovered,
 // then the bodies as frames: in discovery from an interface not yet found, echoing the request.
 Bytes receivePathInput (int state, const std::vector<Bytes>& bodies, bool loaded = false)
@@ -137,7 +137,7 @@ int main (int argc, char** argv)
     ports.waitUntilDelivered();
 
     // A whole read, each request as the application writes it.
-    const auto firstOfRead = collector.taken().size();
+    const auto firstOfRead = collector.receivedSoFar().size();
     request (SXMessage_GetSettingsAI, sizeof (SXMessage_GetSettingsAI));
     request (SXMessage_GetSettingsDI, sizeof (SXMessage_GetSettingsDI));
     request (SXMessage_GetSettingsDF, sizeof (SXMessage_GetSettingsDF));
@@ -151,7 +151,7 @@ int main (int argc, char** argv)
     request (SXMessage_GetSettingsFailover, sizeof (SXMessage_GetSettingsFailover));
     in->stop();
 
-    const auto replies = collector.taken();
+    const auto replies = collector.receivedSoFar();
     std::vector<Bytes> answers, read;
 
     for (size_t i = 0; i < replies.size(); ++i)
