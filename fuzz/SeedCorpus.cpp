@@ -46,9 +46,10 @@ void write (const juce::File& directory, const char* format, size_t count, const
     }
 }
 
-// A receive-path input set up in a state (runtime mode: the state modulo 3), after a read of 4 presets and 8 ports (current preset
-// 1, every mode and trigger 1, USBD 1 and 2 in slots 1 and 2) with two interfaces discovered,
-// then the bodies as frames: in discovery from an interface not yet found, echoing the request.
+// A receive-path input set up in a state (in runtime mode state % 3) after a read of 4 presets
+// and 8 ports (current preset 1, every mode and trigger 1, USBD 1 and 2 in slots 1 and 2), with
+// two interfaces discovered; then the bodies as frames, in discovery from an interface not yet
+// found, echoing the request.
 Bytes receivePathInput (int state, const std::vector<Bytes>& bodies, bool loaded = false)
 {
     static_assert (In::headerSize == 14, "one value per header byte");
