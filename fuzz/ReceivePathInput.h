@@ -27,27 +27,20 @@ enum Header
     headerSize
 };
 
-// A record: kind, two length bytes, then that many bytes.
-enum Kind
-{
-    frame = 0, // the bytes are a body, sent in a frame with a good envelope, length and checksum
-    rawSysex = 1, // F0, the bytes, and F7 unless kind bit 7 is set
-    shortMessage = 2, // a channel or system message of the length its first byte calls for
-};
-
-// Kind byte: bits 0-1 the kind (3 reads as frame); bits 2-3 the source: 0 the input the state
-// listens on, 1 the other input, 2 none (3 as 0); bits 4-5 the frame's ids: 0 the addressed
-// interface, 1 the second discovered one, 2 one never discovered, 3 zeros; bit 6: the sequence
-// number echoes a discovery request. Second length byte: bit 0 the length's bit 8; bit 1 a wrong
-// session id; bit 2 echo the second output's discovery request instead of the first's.
-constexpr std::uint8_t sourceOther = 1 << 2, sourceNone = 2 << 2, echoDiscovery = 1 << 6;
+// A record: kind, two length bytes, then that many bytes. Kind bits 0-1: a frame (3 reads as
+// frame) whose body is the bytes, with a good envelope, length and checksum; F0, the bytes and
+// F7 unless kind bit 7 is set; or a channel or system message of the length its first byte
+// calls for. Bits 2-3 the source: 0 the input the state listens on, 1 the other input, 2 none
+// (3 as 0). Bits 4-5 the frame's ids: 0 the addressed interface, 1 the second discovered one,
+// 2 one never discovered, 3 zeros. Bit 6: the sequence number echoes a discovery request.
+// Second length byte: bit 0 the length's bit 8; bit 1 a wrong session id; bit 2 echo the
+// second output's discovery request instead of the first's.
+constexpr std::uint8_t frame = 0, rawSysex = 1, shortMessage = 2, neverDiscovered = 2 << 4, echoDiscovery = 1 << 6;
 constexpr std::uint8_t wrongSession = 1 << 1, echoSecondOutput = 1 << 2;
 
-inline void addRecord (std::vector<std::uint8_t>& input, std::uint8_t kind, const std::vector<std::uint8_t>& bytes, std::uint8_t lengthFlags = 0)
+inline void addRecord (std::vector<std::uint8_t>& input, std::uint8_t kind, const std::vector<std::uint8_t>& bytes)
 {
-    input.push_back (kind);
-    input.push_back ((std::uint8_t) (bytes.size() & 0xFF));
-    input.push_back ((std::uint8_t) (((bytes.size() >> 8) & 1) | lengthFlags));
+    input.insert (input.end(), { kind, (std::uint8_t) (bytes.size() & 0xFF), (std::uint8_t) ((bytes.size() >> 8) & 1) });
     input.insert (input.end(), bytes.begin(), bytes.end());
 }
 } // namespace ReceivePathInput

@@ -3,67 +3,61 @@
 #include <gtest/gtest.h>
 
 // Every count, number, flag and setting of the record, and of a port slot but its status bytes.
-#define FAILOVER_SETTINGS(X) X (audioPortCount) X (presetCount) X (keepAlivePeriod) X (usbd1PortSlot) X (usbd2PortSlot) X (currentPreset) X (requestedPreset) X (currentScene) X (armed) X (alarm) X (failoverMode) X (triggerMode) X (maxVolume) X (autoArm) X (autoSwitchBack) X (autoClearAlarm) X (sendMidiPanic) X (toneCheck) X (audioTrigger) X (audioChannel) X (audioTimeout) X (midiTrigger) X (midiPort) X (midiTimeout)
-#define PORT_SETTINGS(X) X (index) X (type) X (number) X (parameter03) X (parameter10) X (channelCount)
-#define FILL(field) record.field = (decltype (record.field)) ++value;
-#define EXPECT_ZERO(field) EXPECT_EQ (record.field, 0) << #field;
+#define FAILOVER_SETTINGS(X, o) X (o, audioPortCount) X (o, presetCount) X (o, keepAlivePeriod) X (o, usbd1PortSlot) X (o, usbd2PortSlot) X (o, currentPreset) X (o, requestedPreset) X (o, currentScene) X (o, armed) X (o, alarm) X (o, failoverMode) X (o, triggerMode) X (o, maxVolume) X (o, autoArm) X (o, autoSwitchBack) X (o, autoClearAlarm) X (o, sendMidiPanic) X (o, toneCheck) X (o, audioTrigger) X (o, audioChannel) X (o, audioTimeout) X (o, midiTrigger) X (o, midiPort) X (o, midiTimeout)
+#define PORT_SETTINGS(X, o) X (o, index) X (o, type) X (o, number) X (o, parameter03) X (o, parameter10) X (o, channelCount)
+#define FILL(o, field) o.field = (decltype (o.field)) ++value;
+#define EXPECT_ZERO(o, field) EXPECT_EQ (o.field, 0) << #field;
 
 namespace
 {
-void Fill (zun::FailoverBlock& record, int& value) { FAILOVER_SETTINGS (FILL) }
-
-void ExpectNothingRead (const zun::AudioPortSlot& record)
-{
-    PORT_SETTINGS (EXPECT_ZERO)
-    EXPECT_TRUE (record.name.isEmpty());
-}
-
 void ExpectNothingRead (const zun::FailoverBlock& record)
 {
-    FAILOVER_SETTINGS (EXPECT_ZERO)
+    FAILOVER_SETTINGS (EXPECT_ZERO, record)
 
     for (const auto& preset : record.presets)
         EXPECT_TRUE (preset.number == 0 && preset.name.isEmpty());
 
     for (const auto& port : record.audioPorts)
-        ExpectNothingRead (port);
+    {
+        PORT_SETTINGS (EXPECT_ZERO, port)
+        EXPECT_TRUE (port.name.isEmpty());
+    }
 }
 } // namespace
 
 TEST (FailoverBlock, ANewContainerHoldsNothingAndEmptyKeepsOnlyTheHostStatusBytes)
 {
     zun::DeviceContainer container;
-    auto& block = container.failoverBlock;
-    ExpectNothingRead (block);
+    auto& record = container.failoverBlock;
+    ExpectNothingRead (record);
     EXPECT_TRUE (container.queryIndex == 0 && container.productName.isEmpty());
 
     int value = 0;
-    Fill (block, value);
+    FAILOVER_SETTINGS (FILL, record)
 
-    for (auto& preset : block.presets)
+    for (auto& preset : record.presets)
         preset = { 7, "Preset" };
 
-    for (auto& record : block.audioPorts)
+    for (auto& port : record.audioPorts)
     {
-        PORT_SETTINGS (FILL)
-        FILL (audioStatus)
-        FILL (midiStatus)
-        record.name = "USBD 1";
+        PORT_SETTINGS (FILL, port)
+        FILL (port, audioStatus)
+        FILL (port, midiStatus)
+        port.name = "USBD 1";
     }
 
-    block.Empty();
-    ExpectNothingRead (block);
+    record.Empty();
+    ExpectNothingRead (record);
 
     for (int k = 0; k < zun::FailoverBlock::audioPortSlotCount; ++k) // 24 settings, then 8 values per slot
-        EXPECT_TRUE (block.audioPorts[k].audioStatus == 31 + 8 * k && block.audioPorts[k].midiStatus == 32 + 8 * k) << "slot " << k;
+        EXPECT_TRUE (record.audioPorts[k].audioStatus == 31 + 8 * k && record.audioPorts[k].midiStatus == 32 + 8 * k) << "slot " << k;
 }
 
 TEST (DeviceDiscoveryItem, LabelsInUpperCaseHexWithLeadingZeros)
 {
     using Case = std::tuple<juce::uint16, juce::uint32, const char*>;
 
-    for (const auto& [productId, serialNumber, label] : { Case { 0x1234, 0x12345678, "Product ID: 1234 SN: 12345678" },
-                                                          Case { 0x0005, 0x0000abcd, "Product ID: 0005 SN: 0000ABCD" } })
+    for (const auto& [productId, serialNumber, label] : { Case { 0x1234, 0x12345678, "Product ID: 1234 SN: 12345678" }, Case { 0x0005, 0x0000abcd, "Product ID: 0005 SN: 0000ABCD" } })
     {
         const DeviceDiscoveryItem item (productId, serialNumber);
         EXPECT_EQ (item.label, juce::String (label));
