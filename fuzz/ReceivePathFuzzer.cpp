@@ -54,12 +54,12 @@ bool isDecimalText (const juce::String& text, int maximum)
     return text.isNotEmpty() && text.length() <= 5 && text.containsOnly ("0123456789") && (text == "0" || ! text.startsWith ("0")) && text.getIntValue() <= maximum;
 }
 
-// A 14-bit count of eighths of a millisecond, written exactly: digits, at most one point,
-// and a value that is a whole number of eighths, so typing it back changes nothing.
+// A 14-bit count of eighths of a millisecond as JUCE writes a float: digits and at most one
+// point, six significant digits, so within 0.005 ms (0.04 eighths) of a whole number of eighths.
 bool isTimeoutText (const juce::String& text)
 {
     const auto eighths = text.getDoubleValue() * 8.0;
-    return text.isNotEmpty() && text.containsOnly ("0123456789.") && text.indexOfChar ('.') == text.lastIndexOfChar ('.') && eighths >= 0.0 && eighths <= 0x3FFF && eighths == std::floor (eighths);
+    return text.isNotEmpty() && text.containsOnly ("0123456789.") && text.indexOfChar ('.') == text.lastIndexOfChar ('.') && std::abs (eighths - std::round (eighths)) <= 0.05 && std::round (eighths) >= 0.0 && std::round (eighths) <= 0x3FFF;
 }
 
 // What a box shows: nothing, or the text of the item it selects.
