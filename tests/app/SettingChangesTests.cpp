@@ -192,26 +192,10 @@ TEST_F (SettingChanges, TheAcknowledgementIsJudgedEvenLateAndNothingIsRestored)
     }
 }
 
-TEST_F (SettingChanges, AChangeDuringASettingsReadEndsTheRead)
-{
-    alpha->configure ([] (auto& c)
-                      { c.replyDelayMsFor[Kind::getSettingsDF] = 300.0; });
-    ui::click (*app, "Get Settings", 0);
-    ASSERT_TRUE (ui::pumpUntil ([this]
-                                { return probe->requestState() == MainComponent::readingFeatures; }));
-
-    ui::click (*app, "Arm Failover", 0); // settings of the earlier read are still loaded
-
-    ASSERT_TRUE (waitUntilIdle());
-    ui::pump (400); // the late reply of the abandoned read comes and is ignored
-    EXPECT_EQ (alpha->countOf (Kind::getSettingsPresetName), 0);
-    EXPECT_EQ (probe->requestState(), MainComponent::idle);
-    EXPECT_TRUE (alerts.empty());
-}
-
-// A trigger change shows or hides its own channel or port row and nothing else, even when a
-// stalled "Get Settings" has emptied the record while the earlier read's controls stay active.
-TEST_F (SettingChanges, ATriggerChangeTouchesOnlyItsOwnRow)
+// A change during a settings read ends the read; the earlier read's controls stay active while
+// the record, emptied when the read began, is not read on. A trigger change then shows or hides
+// its own channel or port row and nothing else.
+TEST_F (SettingChanges, AChangeDuringAReadEndsItAndATriggerChangeTouchesOnlyItsOwnRow)
 {
     alpha->configure ([] (auto& c)
                       {
@@ -220,7 +204,7 @@ TEST_F (SettingChanges, ATriggerChangeTouchesOnlyItsOwnRow)
                           c.settings.midiTrigger = 3; });
     ASSERT_TRUE (readSettings());
     alpha->configure ([] (auto& c)
-                      { c.ignoredRequests = { Kind::getSettingsAI }; });
+                      { c.replyDelayMsFor[Kind::getSettingsAI] = 300.0; });
     ui::click (*app, "Get Settings", 0);
     ASSERT_TRUE (ui::pumpUntil ([this]
                                 { return alpha->countOf (Kind::getSettingsAI) > 0; }));
@@ -236,6 +220,11 @@ TEST_F (SettingChanges, ATriggerChangeTouchesOnlyItsOwnRow)
     EXPECT_EQ (takeSentBody(), "10 03 01 07 03 01 04 17 01 01");
     EXPECT_FALSE (probe->midiPortValue().isVisible());
     EXPECT_TRUE (probe->midiTriggerCombo().isVisible() && probe->audioTimeoutValue().isVisible());
+
+    ui::pump (400); // the late reply of the abandoned read comes and is ignored
+    EXPECT_EQ (alpha->countOf (Kind::getSettingsDI), 0);
+    EXPECT_EQ (probe->requestState(), MainComponent::idle);
+    EXPECT_TRUE (alerts.empty());
 }
 
 // Before any settings read only the value labels act: they store, send to whatever is open
