@@ -53,35 +53,28 @@ TEST_F (Presets, ALoadedPresetBecomesCurrentAndIsReadAgainASaveStoresIntoItAndAR
                                 { return alpha.countOf (Kind::getRuntime) >= 3; }));
     EXPECT_TRUE (alerts.empty());
 
-    const struct
-    {
-        const char* button;
-        juce::uint8 messageClass, dataClass, code;
-        const char* alert;
-    } cases[] = {
+    // The button, the acknowledgement's message class, data class and error code, the alert.
+    const std::tuple<const char*, juce::uint8, juce::uint8, juce::uint8, const char*> cases[] = {
         { "Load Preset", 0x11, 0x00, 0x0E, "Preset could not be loaded." },
         { "Load Preset", 0x11, 0x03, 0x00, "Preset could not be loaded." },
         { "Save Preset", 0x10, 0x00, 0x00, "Preset could not be saved." },
         { "Save Preset", 0x11, 0x00, 0x13, "Preset could not be saved." },
     };
 
-    for (const auto& c : cases)
+    for (const auto& [button, messageClass, dataClass, code, alert] : cases)
     {
-        SCOPED_TRACE (juce::String (c.button) + " " + juce::String::toHexString ((int) c.dataClass) + " " + juce::String::toHexString ((int) c.code));
+        SCOPED_TRACE (juce::String (button) + " " + juce::String::toHexString ((int) dataClass) + " " + juce::String::toHexString ((int) code));
         alerts.clear();
-        alpha.configure ([&c] (auto& settings)
-                         {
-                             settings.ackMessageClass = c.messageClass;
-                             settings.ackDataClass = c.dataClass;
-                             settings.ackErrorCode = c.code; });
+        alpha.configure ([m = messageClass, d = dataClass, e = code] (auto& settings)
+                         { settings.ackMessageClass = m; settings.ackDataClass = d; settings.ackErrorCode = e; });
         probe->presetCombo().setSelectedId (2, juce::dontSendNotification);
         alpha.clear();
 
-        ui::click (*app, c.button, 0);
+        ui::click (*app, button, 0);
 
         ASSERT_TRUE (waitForAlert());
         EXPECT_EQ (alerts[0].title, "Ack Error");
-        EXPECT_EQ (alerts[0].message, c.alert);
+        EXPECT_EQ (alerts[0].message, alert);
         EXPECT_EQ (probe->requestState(), MainComponent::idle);
         EXPECT_EQ (probe->deviceContainer().failoverBlock.currentPreset, 3);
         EXPECT_EQ (alpha.countOf (Kind::getSettingsFailover), 0);

@@ -238,6 +238,7 @@ TEST_F (Runtime, SearchGetSettingsAndLoadPresetStopTheRuntimeActivityAndUnsubscr
             EXPECT_TRUE (kinds.startsWith (juce::String (mode[0] == 'N' ? "unsubscribe " : "") + first)) << kinds;
             EXPECT_FALSE (kinds.contains ("getRuntime")) << kinds;
             EXPECT_FALSE (alpha.isSubscribed());
+            EXPECT_EQ (probe->runtimeMode() == MainComponent::Manual && ui::button (*app, "Get Runtime").isEnabled(), juce::String (first) != "discovery") << "a read ends in Manual";
 
             const auto current = probe->deviceContainer().sysexMessage.sessionId;
             EXPECT_EQ (current == 0, juce::String (caption) == "Search");
