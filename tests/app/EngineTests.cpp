@@ -62,7 +62,7 @@ TEST_F (Engine, ATimeOutComesTwoSecondsAfterTheLatestWaitBeganWhilePollingGoesOn
     EXPECT_EQ (probe->requestState(), MainComponent::savingPreset);
     EXPECT_EQ (probe->usb2MidiStatusLabel().getText(), "MIDI - 3");
     alpha.clear();
-    juce::Thread::sleep (150); // the timer thread counts a new timer from before such a spell
+    juce::Thread::sleep (150); // held up as a preset load holds it: JUCE counts a new timer from before
     const auto waitBeganMs = juce::Time::getMillisecondCounterHiRes();
     probe->awaitReply(); // awaiting again starts the two seconds afresh
     ASSERT_TRUE (waitForAlert());
