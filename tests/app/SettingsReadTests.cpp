@@ -7,12 +7,13 @@ namespace
 {
 using Kind = InterfaceEmulator::RequestKind;
 
-juce::StringArray itemTexts (juce::ComboBox& combo)
+// "1 - Preset 1|[* 2 - Preset 2": the items, the selected one marked.
+juce::String itemTexts (juce::ComboBox& combo)
 {
     juce::StringArray texts;
     for (int i = 0; i < combo.getNumItems(); ++i)
         texts.add ((combo.getItemId (i) == combo.getSelectedId() ? "[" : "") + combo.getItemText (i));
-    return texts;
+    return texts.joinIntoString ("|");
 }
 } // namespace
 
@@ -56,11 +57,12 @@ TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryCont
         }
     }
 
-    EXPECT_EQ (itemTexts (probe->presetCombo()), juce::StringArray ({ "1 - Preset 1", "[* 2 - Preset 2", "3 - Preset 3", "4 - Preset 4" }));
-    EXPECT_EQ (itemTexts (probe->failoverModeCombo()), juce::StringArray ({ "[Single Master", "Dual Master" }));
-    EXPECT_EQ (itemTexts (probe->triggerModeCombo()), juce::StringArray ({ "Use Audio", "Use MIDI", "[Audio or MIDI", "Audio and MIDI" }));
-    EXPECT_EQ (itemTexts (probe->audioTriggerCombo()), juce::StringArray ({ "1 - Host Connected", "2 - Audio Received", "[3 - Failover Signal" }));
-    EXPECT_EQ (itemTexts (probe->midiTriggerCombo()), juce::StringArray ({ "[1 - Host Connected", "2 - MIDI Received", "3 - Failover Signal" }));
+    for (auto [combo, items] : { std::pair { &probe->presetCombo(), "1 - Preset 1|[* 2 - Preset 2|3 - Preset 3|4 - Preset 4" },
+                                 { &probe->failoverModeCombo(), "[Single Master|Dual Master" },
+                                 { &probe->triggerModeCombo(), "Use Audio|Use MIDI|[Audio or MIDI|Audio and MIDI" },
+                                 { &probe->audioTriggerCombo(), "1 - Host Connected|2 - Audio Received|[3 - Failover Signal" },
+                                 { &probe->midiTriggerCombo(), "[1 - Host Connected|2 - MIDI Received|3 - Failover Signal" } })
+        EXPECT_EQ (itemTexts (*combo), items);
 
     for (auto [caption, on] : { std::pair { "Auto Arm Failover", true }, { "Auto Switch Back to Scene A", false }, { "Auto Clear Alarm", true }, { "Send MIDI Panic", false }, { "Tone Check", true }, { "Manual", true }, { "Poll", false } })
         EXPECT_EQ (ui::button (*app, caption).getToggleState(), on) << caption;
@@ -93,14 +95,13 @@ TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryCont
     EXPECT_TRUE (ui::button (*app, "Get Runtime").isEnabled());
     EXPECT_EQ (probe->runtimeMode(), MainComponent::Manual);
     EXPECT_TRUE (probe->isTimerRunning (MainComponent::runtimeTick));
-    ui::pump (200);
-    EXPECT_EQ (alpha.countOf (Kind::getRuntime), 0) << "Manual mode asks only when told";
     EXPECT_TRUE (alerts.empty());
 }
 
 // Counts beyond the record's 32 presets and 8 ports are cut; the first preset and port are
-// asked for even when none is reported; names are copied only from the bytes the frame holds.
-TEST_F (SettingsRead, PresetAndPortCountsAreHeldToTheRecordAndNamesToTheFrame)
+// asked for even when none is reported; names are copied only from the bytes the frame holds;
+// the maximum volume is a signed number of 256ths of a decibel.
+TEST_F (SettingsRead, CountsAreHeldToTheRecordNamesToTheFrameAndTheVolumeIsSigned)
 {
     auto& alpha = addInterface();
     ASSERT_TRUE (connect());
@@ -108,120 +109,99 @@ TEST_F (SettingsRead, PresetAndPortCountsAreHeldToTheRecordAndNamesToTheFrame)
     const struct
     {
         const char* what;
-        std::function<void (InterfaceEmulator::Config&)> change;
+        int presetCount, portCount;
+        juce::uint8 port2Number; // 0: as the emulator numbers it
+        std::vector<std::string> names; // empty: "Preset 1", ...
+        std::optional<juce::uint8> nameItemLength;
+        juce::int16 volume;
         int presetRequests, portRequests;
-        juce::StringArray presetItems;
-        juce::String ports; // slot names, then the two USB host slots
+        const char* presetItems; // nullptr: 32 of them
+        const char* ports; // slot names, then the two USB host slots
+        double dB;
     } cases[] = {
-        { "no presets, no ports", [] (auto& c)
-          { c.setPresets (0); c.setAudioPorts (0); },
-          1,
-          1,
-          {},
-          ",,,,,,,:0,0" },
-        { "32 presets, 8 ports", [] (auto& c)
-          { c.setPresets (32); c.setAudioPorts (8); },
-          32,
-          8,
-          {},
-          "USBD 1,USBD 2,Analog,Mixer,Tone Generator,Analog,Mixer,Tone Generator:1,2" },
-        { "40 presets, 12 ports", [] (auto& c)
-          { c.setPresets (40); c.setAudioPorts (12); },
-          32,
-          8,
-          {},
-          "USBD 1,USBD 2,Analog,Mixer,Tone Generator,Analog,Mixer,Tone Generator:1,2" },
-        { "no USBD 2, a USBD 3", [] (auto& c)
-          { c.setPresets (1); c.setAudioPorts (2, true, false); c.audioPorts[1] = { 1, 3, 1, 2, 4 }; },
-          1,
-          2,
-          { "* 1 - Preset 1" },
-          "USBD 1,USBD 3,,,,,,:1,0" },
-        { "an empty name, a zero byte", [] (auto& c)
-          { c.setPresets (2); c.setAudioPorts (4); c.presetNames = { "", std::string ("A\0b", 3) }; },
-          2,
-          4,
-          { "* 1 - ", "2 - Ab" },
-          "USBD 1,USBD 2,Analog,Mixer,,,,:1,2" },
-        { "a name item longer than its frame", [] (auto& c)
-          { c.setPresets (1); c.setAudioPorts (4); c.presetNameItemLength = 0x7F; },
-          1,
-          4,
-          { "* 1 - Preset 1" },
-          "USBD 1,USBD 2,Analog,Mixer,,,,:1,2" },
+        { "no presets, no ports", 0, 0, 0, {}, {}, -16384, 1, 1, "", ",,,,,,,:0,0", -64.0 },
+        { "32 presets, 8 ports", 32, 8, 0, {}, {}, -128, 32, 8, nullptr, "USBD 1,USBD 2,Analog,Mixer,Tone Generator,Analog,Mixer,Tone Generator:1,2", -0.5 },
+        { "40 presets, 12 ports", 40, 12, 0, {}, {}, 0, 32, 8, nullptr, "USBD 1,USBD 2,Analog,Mixer,Tone Generator,Analog,Mixer,Tone Generator:1,2", 0.0 },
+        { "a USBD 3 in place of USBD 2", 1, 2, 3, {}, {}, 0, 1, 2, "* 1 - Preset 1", "USBD 1,USBD 3,,,,,,:1,0", 0.0 },
+        { "an empty name, a zero byte", 2, 4, 0, { "", std::string ("A\0b", 3) }, {}, 0, 2, 4, "* 1 - |2 - Ab", "USBD 1,USBD 2,Analog,Mixer,,,,:1,2", 0.0 },
+        { "a name item longer than its frame", 1, 4, 0, {}, 0x7F, 0, 1, 4, "* 1 - Preset 1", "USBD 1,USBD 2,Analog,Mixer,,,,:1,2", 0.0 },
     };
+
+    juce::StringArray all;
+    for (int p = 1; p <= 32; ++p)
+        all.add ((p == 1 ? "* " : "") + juce::String (p) + " - Preset " + juce::String (p));
 
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.what);
-        alpha.configure (c.change);
+        alpha.configure ([&c] (auto& config)
+                         {
+                             config.setPresets (c.presetCount);
+                             config.setAudioPorts (c.portCount);
+                             if (c.port2Number != 0)
+                                 config.audioPorts[1].number = c.port2Number;
+                             if (! c.names.empty())
+                                 config.presetNames = c.names;
+                             config.presetNameItemLength = c.nameItemLength;
+                             config.settings.maxVolume = c.volume; });
         alpha.clear();
 
         ASSERT_TRUE (readSettings());
 
         EXPECT_EQ (alpha.countOf (Kind::getSettingsPresetName), c.presetRequests);
         EXPECT_EQ (alpha.countOf (Kind::getSettingsAudioPortInfo), c.portRequests);
-        auto items = itemTexts (probe->presetCombo());
-        if (c.presetRequests == 32)
-            EXPECT_EQ (items.size(), 32) << "presets 1 to 32 only";
-        else
-            EXPECT_EQ (items.joinIntoString ("|").removeCharacters ("["), c.presetItems.joinIntoString ("|"));
+        EXPECT_EQ (itemTexts (probe->presetCombo()).removeCharacters ("["), c.presetItems != nullptr ? juce::String (c.presetItems) : all.joinIntoString ("|"));
 
         const auto& block = probe->deviceContainer().failoverBlock;
         juce::StringArray names;
         for (auto& port : block.audioPorts)
             names.add (port.name);
         EXPECT_EQ (names.joinIntoString (",") + ":" + juce::String (block.usbd1PortSlot) + "," + juce::String (block.usbd2PortSlot), c.ports);
+        EXPECT_EQ (probe->maxVolSlider().getValue(), c.dB);
     }
 }
 
-TEST_F (SettingsRead, MaxVolumeIsASignedNumberOf256thsOfADecibel)
+// Until a read has ended, only "Get Settings" on a selected row sends anything; "Search"
+// forgets the interface read, "Load Preset" needs a chosen preset besides. Once "Get
+// Settings" has drawn a session id, a reply of another session fails the gate, as does one
+// with a bad checksum: the read waits on.
+TEST_F (SettingsRead, BeforeAReadOnlyGetSettingsOnASelectedRowActsAndRepliesOfAnotherSessionOrWithABadChecksumAreIgnored)
 {
     auto& alpha = addInterface();
     ASSERT_TRUE (connect());
-
-    for (auto [volume, dB] : { std::pair<juce::int16, double> { -16384, -64.0 }, { 0, 0.0 }, { -128, -0.5 } })
-    {
-        alpha.configure ([v = volume] (auto& c)
-                         { c.settings.maxVolume = v; });
-        ASSERT_TRUE (readSettings());
-        EXPECT_EQ (probe->maxVolSlider().getValue(), dB);
-        EXPECT_EQ (probe->deviceContainer().failoverBlock.maxVolume, volume);
-    }
-}
-
-// Once "Get Settings" has drawn a session id, replies of another session fail the gate, as
-// do replies with a bad checksum: the wait ends in a time-out.
-TEST_F (SettingsRead, RepliesOfAnotherSessionOrWithABadChecksumAreIgnored)
-{
-    auto& alpha = addInterface();
-    ASSERT_TRUE (searchAndWait()) << "discovery does not check sessions";
-    selectRow (0);
-
-    for (auto fault : { &InterfaceEmulator::Config::wrongSessionId, &InterfaceEmulator::Config::badChecksum })
-    {
-        alerts.clear();
-        alpha.configure ([fault] (auto& c)
-                         { c.wrongSessionId = c.badChecksum = false; c.*fault = true; });
-
-        EXPECT_FALSE (readSettings());
-        ASSERT_TRUE (waitForAlert());
-        EXPECT_EQ (alerts[0].title, "Time Out Error");
-        EXPECT_EQ (probe->requestState(), MainComponent::readingAudioInfo);
-        EXPECT_FALSE (probe->settingsLoaded());
-    }
-}
-
-TEST_F (SettingsRead, WithoutASelectedRowGetSettingsSendsNothing)
-{
-    auto& alpha = addInterface();
-    ASSERT_TRUE (searchAndWait());
+    probe->presetCombo().setSelectedId (0, juce::dontSendNotification);
     alpha.clear();
-    const auto sequence = probe->deviceContainer().sysexMessage.sequenceNumber;
+    ui::click (*app, "Load Preset");
+    EXPECT_TRUE (alpha.receivedFrames().empty());
 
-    ui::click (*app, "Get Settings", 100);
+    ASSERT_TRUE (searchAndWait());
+    const auto sequence = probe->deviceContainer().sysexMessage.sequenceNumber; // nothing sent, to any port
+    ui::click (*app, "Get Settings");
+    EXPECT_EQ (probe->deviceContainer().sysexMessage.sessionId, 0u);
+
+    selectRow (0);
+    for (auto* caption : { "Get Runtime", "Poll", "Notify", "Manual", "Get Runtime", "Load Preset", "Save Preset" })
+        ui::click (*app, caption);
+    ui::pump (200);
 
     EXPECT_EQ (probe->deviceContainer().sysexMessage.sequenceNumber, sequence);
     EXPECT_EQ (probe->requestState(), MainComponent::idle);
-    EXPECT_EQ (probe->deviceContainer().sysexMessage.sessionId, 0u);
+    EXPECT_FALSE (probe->isTimerRunning (MainComponent::runtimeTick));
+    EXPECT_EQ (probe->runtimeMode(), MainComponent::Manual);
+    EXPECT_FALSE (probe->runtimeRequest());
+
+    for (auto fault : { &InterfaceEmulator::Config::wrongSessionId, &InterfaceEmulator::Config::badChecksum })
+    {
+        alpha.configure ([fault] (auto& c)
+                         { c.wrongSessionId = c.badChecksum = false; c.*fault = true; });
+        alpha.clear();
+
+        ui::click (*app, "Get Settings", 300);
+
+        EXPECT_EQ (kindsReceived (alpha), "getSettingsAI");
+        EXPECT_TRUE (alpha.receivedFrames()[0].answered);
+        EXPECT_EQ (probe->requestState(), MainComponent::readingAudioInfo);
+        EXPECT_TRUE (probe->isTimerRunning (MainComponent::replyTimeout));
+        EXPECT_FALSE (probe->settingsLoaded());
+    }
 }
