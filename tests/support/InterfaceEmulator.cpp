@@ -170,13 +170,14 @@ Kind classify (const Bytes& body)
     {
         const auto& item = parsed.items.front();
 
-        if (item.size() == 4 && item[0] == 0x02 && item[1] == 0x43)
+        // The whole command must match: an interface would not know a changed byte.
+        if (item.size() == 4 && item[0] == 0x02 && item[1] == 0x43 && item[2] == 0x00)
             return Kind::loadPreset;
-        if (item.size() == 4 && item[0] == 0x02 && item[1] == 0x03)
+        if (item.size() == 4 && item[0] == 0x02 && item[1] == 0x03 && item[2] == 0x00)
             return Kind::savePreset;
-        if (item.size() >= 2 && item[0] == 0x05 && item[1] == 1)
+        if (item == Bytes { 0x05, 1, 0x06 })
             return Kind::subscribe;
-        if (item.size() >= 2 && item[0] == 0x05 && item[1] == 2)
+        if (item == Bytes { 0x05, 2, 0x06 })
             return Kind::unsubscribe;
     }
 
