@@ -13,7 +13,7 @@
 
 namespace
 {
-// Lines of hex bytes, as the monitor writes them: "00 01 02 ...".
+// A line of hex bytes, as the monitor writes them: "00 01 02 ...".
 juce::String bytesLine (int first, int count)
 {
     juce::StringArray bytes;
@@ -30,6 +30,7 @@ protected:
     juce::StringArray copied;
     const juce::Font mono { juce::Font::getDefaultMonospacedFontName(), 12.0f, juce::Font::plain };
     const float advance = mono.getStringWidthFloat ("0");
+    float viewTop = 0.0f; // where the view is scrolled to, as the test expects it
 
     void SetUp() override
     {
@@ -42,13 +43,12 @@ protected:
     // Exactly this many characters fit on a row: 7 bytes with their blanks, then a break.
     void setWidthInColumns (int columns) { view.setSize (18 + (int) ((columns + 0.5f) * advance), 132); }
 
-    // The point over the left part of the character at this column of a visible row, so
-    // that pressing there puts the selection edge just before that character.
-    juce::Point<float> at (int row, int column) const { return { 5.0f + (column + 0.25f) * advance, 5.0f + (row + 0.5f) * mono.getHeight() - viewTop }; }
-
-    float viewTop = 0.0f;
     // The text area is 130 px high, and the content is 4 px taller than its rows.
     void scrolledToTheEndOf (int rows) { viewTop = juce::jmax (0.0f, 4.0f + (float) rows * mono.getHeight() - 130.0f); }
+
+    // The point over the left part of the character at this column of a row, so that
+    // pressing there puts the selection edge just before that character.
+    juce::Point<float> at (int row, int column) const { return { 5.0f + (column + 0.25f) * advance, 5.0f + (row + 0.5f) * mono.getHeight() - viewTop }; }
 
     juce::MouseEvent event (juce::Point<float> p, juce::ModifierKeys mods = juce::ModifierKeys::leftButtonModifier, int clicks = 1)
     {
@@ -63,8 +63,9 @@ protected:
         view.mouseUp (event (to));
     }
 
-    void click (juce::Point<float> p, int clicks, juce::ModifierKeys mods = juce::ModifierKeys::leftButtonModifier)
+    void click (juce::Point<float> p, int clicks, int modifier = 0)
     {
+        const auto mods = juce::ModifierKeys (modifier | juce::ModifierKeys::leftButtonModifier);
         view.mouseDown (event (p, mods, clicks));
         if (clicks > 1)
             view.mouseDoubleClick (event (p, mods, clicks));
@@ -84,45 +85,37 @@ protected:
         drag ({ 5.0f, 5.0f }, { (float) view.getWidth() - 12.0f, (float) view.getHeight() - 3.0f });
         return copy();
     }
-
-    // Lets the once-a-frame update run.
-    void letAFramePass() { ui::pump (60); }
 };
 
 //==============================================================================
 TEST_F (MidiLogViewTest, ADragCopiesExactlyTheCharactersBetweenItsTwoPointsAcrossWrappedRowsAndLines)
 {
     // Each line of 12 bytes wraps into two rows: bytes 0-6 (21 characters, the blank after
-    // byte 6 staying on the row) and bytes 7-11.
-    const auto first = bytesLine (0x00, 12), second = bytesLine (0x20, 12);
-    view.appendLine (first);
-    view.appendLine (second);
-    // A word wider than a row starts a row of its own and breaks after 20 characters.
+    // byte 6 staying on the row) and bytes 7-11. A word wider than a row starts a row of
+    // its own and breaks after 20 characters.
+    view.appendLine (bytesLine (0x00, 12));
+    view.appendLine (bytesLine (0x20, 12));
     view.appendLine ("x abcdefghijklmnopqrstuvwxyz0123");
-    letAFramePass();
+    ui::pump (60); // the once-a-frame update
 
-    struct Case
-    {
-        int fromRow, fromColumn, toRow, toColumn;
-        const char* copied;
-    };
-    const Case cases[] {
+    const std::tuple<int, int, int, int, const char*> drags[] {
+        // from row and column, to row and column, what is copied
         { 0, 3, 0, 8, "01 02" }, // within a row
         { 0, 18, 1, 2, "06 07" }, // across a wrap inside a line
         { 1, 9, 2, 5, "0a 0b\r\n20 21" }, // across two lines
-        { 2, 5, 1, 9, "0a 0b\r\n20 21" }, // dragged backwards
-        { 1, 12, 3, 2, "0b\r\n20 21 22 23 24 25 26 27" }, // from one line to the second row of the next
+        { 2, 5, 1, 9, "0a 0b\r\n20 21" }, // backwards
+        { 1, 12, 3, 2, "0b\r\n20 21 22 23 24 25 26 27" }, // to the second row of the next line
         { 3, 6, 4, 0, "29 2a 2b\r\n" },
         { 4, 0, 5, 1, "x a" },
         { 5, 18, 6, 2, "stuv" },
-        { 6, 9, 9, 0, "3\r\n" }, // below the last row is the end of the text
+        { 6, 9, 7, 0, "3\r\n" }, // below the last row is the end of the text
         { 0, 30, 1, 0, "" }, // right of a row's end is its end, which is where the next row begins
     };
 
-    for (const auto& c : cases)
+    for (auto [fromRow, fromColumn, toRow, toColumn, expected] : drags)
     {
-        drag (at (c.fromRow, c.fromColumn), at (c.toRow, c.toColumn));
-        EXPECT_EQ (copy(), c.copied) << c.fromRow << ":" << c.fromColumn << " to " << c.toRow << ":" << c.toColumn;
+        drag (at (fromRow, fromColumn), at (toRow, toColumn));
+        EXPECT_EQ (copy(), expected) << fromRow << ":" << fromColumn << " to " << toRow << ":" << toColumn;
     }
 }
 
@@ -130,40 +123,38 @@ TEST_F (MidiLogViewTest, ShiftClickExtendsDoubleClickTakesAWordTripleClickALineA
 {
     view.appendLine ("12 - 00:00:05.250 R Note on C3");
     view.appendLine (bytesLine (0x40, 12));
-    letAFramePass();
-    const auto withModifier = [] (int modifier)
-    { return juce::ModifierKeys (modifier | juce::ModifierKeys::leftButtonModifier); };
+    ui::pump (60);
 
     // Nothing selected yet: copying leaves the clipboard alone.
     EXPECT_EQ (copy(), "");
+    EXPECT_TRUE (copied.isEmpty());
 
     click (at (0, 5), 1);
-    click (at (0, 10), 1, withModifier (juce::ModifierKeys::shiftModifier));
+    click (at (0, 10), 1, juce::ModifierKeys::shiftModifier);
     EXPECT_EQ (copy(), "00:00");
-    click (at (9, 0), 1, withModifier (juce::ModifierKeys::shiftModifier));
+    click (at (9, 0), 1, juce::ModifierKeys::shiftModifier);
     EXPECT_EQ (copy(), "00:00:05.250 R Note on C3\r\n40 41 42 43 44 45 46 47 48 49 4a 4b\r\n") << "the anchor stays where the first click was";
 
-    const std::pair<int, const char*> clicks[] { { 2, "05" }, { 3, "12 - 00:00:05.250 R Note on C3" }, { 4, nullptr } };
-    for (auto [count, expected] : clicks)
+    // By clicks and place: a word, a word at the start of a line, a word on a wrapped row, the line, everything.
+    const std::tuple<int, int, int, juce::String> clicks[] { { 2, 0, 11, "05" }, { 2, 0, 1, "12" }, { 2, 3, 3, "48" }, { 3, 0, 11, "12 - 00:00:05.250 R Note on C3" }, { 4, 0, 11, view.getText() } };
+    for (auto [count, row, column, expected] : clicks)
     {
-        click (at (0, 11), count);
-        EXPECT_EQ (copy(), expected != nullptr ? juce::String (expected) : view.getText()) << count << " clicks";
+        click (at (row, column), count);
+        EXPECT_EQ (copy(), expected) << count << " clicks at " << row << ":" << column;
     }
 
-    click (at (3, 3), 2);
-    EXPECT_EQ (copy(), "48") << "a word on a wrapped row";
-
+    click (at (0, 0), 1);
     EXPECT_TRUE (view.keyPressed (juce::KeyPress ('a', juce::ModifierKeys::commandModifier, 0)));
     EXPECT_EQ (copy(), view.getText());
 }
 
 //==============================================================================
-TEST_F (MidiLogViewTest, FollowsTheNewestLineAndANewLineDropsTheSelection)
+TEST_F (MidiLogViewTest, FollowsTheNewestLineThroughResizesAndANewLineDropsTheSelection)
 {
     // 10 rows of 12 px fit in the 126 px below the border and indent.
     for (int i = 0; i < 200; ++i)
         view.appendLine ("line " + juce::String (i));
-    letAFramePass();
+    ui::pump (60);
     EXPECT_TRUE (visibleText().endsWith ("line 198\r\nline 199")) << copy();
 
     // Scrolled back by the wheel, a new line brings the view back to the end.
@@ -172,39 +163,26 @@ TEST_F (MidiLogViewTest, FollowsTheNewestLineAndANewLineDropsTheSelection)
 
     click (at (0, 0), 2);
     ASSERT_EQ (copy(), "line");
-    view.appendLine ("newest");
+    view.appendLine (bytesLine (0, 12));
     EXPECT_EQ (copy(), "") << "the selection went with the new line";
-    letAFramePass();
+    ui::pump (60);
+    EXPECT_TRUE (visibleText().endsWith ("line 199\r\n" + bytesLine (0, 12))) << copy();
+    EXPECT_TRUE (view.getNumLines() == 201 && view.getLine (200) == bytesLine (0, 12));
 
-    EXPECT_TRUE (visibleText().endsWith ("line 199\r\nnewest")) << copy();
-    EXPECT_EQ (view.getNumLines(), 201);
-    EXPECT_EQ (view.getLine (200), "newest");
-}
-
-TEST_F (MidiLogViewTest, ResizingRewrapsAndKeepsTheNewestLineInView)
-{
-    for (int i = 0; i < 50; ++i)
-        view.appendLine (bytesLine (i, 12));
-    letAFramePass();
-
-    // At 20 columns the newest line takes the last two rows; at 10, three bytes fit on a
-    // row (8 characters and a blank), so it takes four.
-    const auto newest = bytesLine (49, 12);
-    EXPECT_TRUE (visibleText().endsWith ("\r\n" + newest));
-
+    // At 10 columns three bytes fit on a row (8 characters and a blank), so the newest
+    // line takes four rows; its second starts with its fourth byte.
     setWidthInColumns (10);
-    EXPECT_TRUE (visibleText().endsWith ("\r\n" + newest));
-
-    scrolledToTheEndOf (200); // 50 lines of 4 rows
-    click (at (197, 1), 2);
-    EXPECT_EQ (copy(), "34") << "the second row of the newest line starts with its fourth byte";
+    EXPECT_TRUE (visibleText().endsWith ("line 199\r\n" + bytesLine (0, 12))) << copy();
+    scrolledToTheEndOf (204);
+    click (at (201, 1), 2);
+    EXPECT_EQ (copy(), "03");
 }
 
-TEST_F (MidiLogViewTest, DraggingPastTheEdgeScrollsTheViewToExtendTheSelection)
+TEST_F (MidiLogViewTest, DraggingPastTheEdgeScrollsTheViewToExtendTheSelectionAndClearEmptiesIt)
 {
     for (int i = 0; i < 100; ++i)
         view.appendLine ("line " + juce::String (i));
-    letAFramePass();
+    ui::pump (60);
     const auto firstLineOf = [] (const juce::String& text)
     { return text.upToFirstOccurrenceOf ("\r\n", false, false).fromFirstOccurrenceOf ("line ", false, false).getIntValue(); };
     const auto firstVisible = firstLineOf (visibleText());
@@ -219,9 +197,6 @@ TEST_F (MidiLogViewTest, DraggingPastTheEdgeScrollsTheViewToExtendTheSelection)
     }
     EXPECT_TRUE (copy().endsWith ("line 98\r\n")) << "the anchor stays before line 99";
 
-    // Clear empties it all.
     view.clear();
-    EXPECT_EQ (view.getNumLines(), 0);
-    EXPECT_EQ (view.getText(), "");
-    EXPECT_EQ (copy(), "");
+    EXPECT_TRUE (view.getNumLines() == 0 && view.getText().isEmpty() && copy().isEmpty());
 }
