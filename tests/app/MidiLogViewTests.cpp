@@ -56,20 +56,16 @@ protected:
         return { juce::Desktop::getInstance().getMainMouseSource(), p, mods, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, &view, &view, now, p, now, clicks, false };
     }
 
-    void drag (juce::Point<float> from, juce::Point<float> to)
-    {
-        view.mouseDown (event (from));
-        view.mouseDrag (event (to));
-        view.mouseUp (event (to));
-    }
-
-    void click (juce::Point<float> p, int clicks, int modifier = 0)
+    // A press at one point, a drag to another if given, and the release there.
+    void press (juce::Point<float> from, std::optional<juce::Point<float>> to = {}, int clicks = 1, int modifier = 0)
     {
         const auto mods = juce::ModifierKeys (modifier | juce::ModifierKeys::leftButtonModifier);
-        view.mouseDown (event (p, mods, clicks));
+        view.mouseDown (event (from, mods, clicks));
+        if (to)
+            view.mouseDrag (event (*to, mods));
         if (clicks > 1)
-            view.mouseDoubleClick (event (p, mods, clicks));
-        view.mouseUp (event (p, mods, clicks));
+            view.mouseDoubleClick (event (from, mods, clicks));
+        view.mouseUp (event (to.value_or (from), mods, clicks));
     }
 
     juce::String copy()
@@ -82,7 +78,7 @@ protected:
     // What the user sees: a drag from the top-left corner to the bottom-right corner.
     juce::String visibleText()
     {
-        drag ({ 5.0f, 5.0f }, { (float) view.getWidth() - 12.0f, (float) view.getHeight() - 3.0f });
+        press ({ 5.0f, 5.0f }, juce::Point<float> { (float) view.getWidth() - 12.0f, (float) view.getHeight() - 3.0f });
         return copy();
     }
 };
@@ -114,7 +110,7 @@ TEST_F (MidiLogViewTest, ADragCopiesExactlyTheCharactersBetweenItsTwoPointsAcros
 
     for (auto [fromRow, fromColumn, toRow, toColumn, expected] : drags)
     {
-        drag (at (fromRow, fromColumn), at (toRow, toColumn));
+        press (at (fromRow, fromColumn), at (toRow, toColumn));
         EXPECT_EQ (copy(), expected) << fromRow << ":" << fromColumn << " to " << toRow << ":" << toColumn;
     }
 }
@@ -129,21 +125,21 @@ TEST_F (MidiLogViewTest, ShiftClickExtendsDoubleClickTakesAWordTripleClickALineA
     EXPECT_EQ (copy(), "");
     EXPECT_TRUE (copied.isEmpty());
 
-    click (at (0, 5), 1);
-    click (at (0, 10), 1, juce::ModifierKeys::shiftModifier);
+    press (at (0, 5));
+    press (at (0, 10), {}, 1, juce::ModifierKeys::shiftModifier);
     EXPECT_EQ (copy(), "00:00");
-    click (at (9, 0), 1, juce::ModifierKeys::shiftModifier);
+    press (at (9, 0), {}, 1, juce::ModifierKeys::shiftModifier);
     EXPECT_EQ (copy(), "00:00:05.250 R Note on C3\r\n40 41 42 43 44 45 46 47 48 49 4a 4b\r\n") << "the anchor stays where the first click was";
 
     // By clicks and place: a word, a word at the start of a line, a word on a wrapped row, the line, everything.
     const std::tuple<int, int, int, juce::String> clicks[] { { 2, 0, 11, "05" }, { 2, 0, 1, "12" }, { 2, 3, 3, "48" }, { 3, 0, 11, "12 - 00:00:05.250 R Note on C3" }, { 4, 0, 11, view.getText() } };
     for (auto [count, row, column, expected] : clicks)
     {
-        click (at (row, column), count);
+        press (at (row, column), {}, count);
         EXPECT_EQ (copy(), expected) << count << " clicks at " << row << ":" << column;
     }
 
-    click (at (0, 0), 1);
+    press (at (0, 0));
     EXPECT_TRUE (view.keyPressed (juce::KeyPress ('a', juce::ModifierKeys::commandModifier, 0)));
     EXPECT_EQ (copy(), view.getText());
 }
@@ -161,7 +157,7 @@ TEST_F (MidiLogViewTest, FollowsTheNewestLineThroughResizesAndANewLineDropsTheSe
     view.mouseWheelMove (event ({ 50.0f, 50.0f }), { 0.0f, 100.0f, false, false, false });
     EXPECT_TRUE (visibleText().startsWith ("line 0\r\nline 1\r\n")) << copy();
 
-    click (at (0, 0), 2);
+    press (at (0, 0), {}, 2);
     ASSERT_EQ (copy(), "line");
     view.appendLine (bytesLine (0, 12));
     EXPECT_EQ (copy(), "") << "the selection went with the new line";
@@ -174,7 +170,7 @@ TEST_F (MidiLogViewTest, FollowsTheNewestLineThroughResizesAndANewLineDropsTheSe
     setWidthInColumns (10);
     EXPECT_TRUE (visibleText().endsWith ("line 199\r\n" + bytesLine (0, 12))) << copy();
     scrolledToTheEndOf (204);
-    click (at (201, 1), 2);
+    press (at (201, 1), {}, 2);
     EXPECT_EQ (copy(), "03");
 }
 

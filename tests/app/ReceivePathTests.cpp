@@ -8,9 +8,7 @@
 // keeps the identity of the input it came from, and a port the system does not have opens
 // as nothing.
 
-class ReceivePath : public AppFixture
-{
-};
+using ReceivePath = AppFixture;
 
 TEST_F (ReceivePath, ANoteOnlyReachesTheMonitorAndAReplyQueuedFromAnInputClosedSinceIsStillHandled)
 {
