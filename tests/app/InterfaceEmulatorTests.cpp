@@ -22,9 +22,7 @@ TEST (InterfaceEmulator, EachReplyHasTheBytesTheInterfaceMustSend)
         std::vector<juce::MidiMessage> list;
     } replies;
 
-    InterfaceEmulator::Config c;
-    c.productId = 0x0ABC;
-    c.serialNumber = 0xF0012345;
+    InterfaceEmulator::Config c; // product id 0x1234, serial number 0x12345678
     c.productName = "Duo";
     c.setPresets (7);
     c.keepAlivePeriod = 9;
@@ -32,6 +30,10 @@ TEST (InterfaceEmulator, EachReplyHasTheBytesTheInterfaceMustSend)
     c.currentPreset = 6;
     c.currentScene = 2;
     c.settings = { 2, 0x15, 4, 3, 7, 16000, 2, 16, 12, -1536 }; // mode, options, trigger mode, audio trigger, channel, time-out, MIDI trigger, port, time-out, max volume
+    c.armed = 1;
+    c.hostStatus[0] = 3; // USB 1 audio 3, USB 1 MIDI 1, USB 2 audio 0, USB 2 MIDI 4
+    c.hostStatus[1] = 1;
+    c.hostStatus[3] = 4;
 
     VirtualMidiPortSystem ports;
     const auto inputId = ports.addInput ("In"), outputId = ports.addOutput ("Out");
@@ -62,7 +64,7 @@ TEST (InterfaceEmulator, EachReplyHasTheBytesTheInterfaceMustSend)
         { SXMessage_GetSettingsPresetName, SXMessage_GetSettingsPresetName_Length, { 0x43, 0x03, 2, 5, 4, 1, 0x09, 1, 13, 3, 1, 10, 0x02, 'P', 'r', 'e', 's', 'e', 't', ' ', '1' } },
         { SXMessage_GetSettingsAudioPortInfo, SXMessage_GetSettingsAudioPortInfo_Length, { 0x43, 0x09, 2, 5, 4, 1, 0x10, 2, 16, 3, 4, 3, 0x01, 1, 3, 0x02, 2, 3, 0x03, 1, 4, 0x10, 2, 6 } },
         { SXMessage_GetSettingsFailover, SXMessage_GetSettingsFailover_Length, { 0x43, 0x03, 1, 35, 3, 6, 3, 0x13, 2, 3, 0x14, 0x15, 3, 0x15, 4, 9, 0x16, 1, 3, 2, 7, 3, 0x7D, 0x00, 9, 0x17, 1, 2, 2, 16, 3, 0x00, 0x0C, 5, 0x18, 0x03, 0x74, 0x00 } },
-        { SXMessage_GetRuntime, SXMessage_GetRuntime_Length, { 0x43, 0x03, 1, 18, 3, 4, 3, 0x04, 2, 3, 0x10, 0, 3, 0x11, 0, 6, 0x12, 0, 0, 0, 0 } },
+        { SXMessage_GetRuntime, SXMessage_GetRuntime_Length, { 0x43, 0x03, 1, 18, 3, 4, 3, 0x04, 2, 3, 0x10, 1, 3, 0x11, 0, 6, 0x12, 3, 1, 0, 4 } },
         { setFailoverMode, sizeof (setFailoverMode), { 0x40, 0x00, 0x10, 0x03, 0x00 } },
         { SXMessage_LoadPreset, SXMessage_LoadPreset_Length, { 0x40, 0x00, 0x11, 0x00, 0x00 } },
         { SXMessage_SavePreset, SXMessage_SavePreset_Length, { 0x40, 0x00, 0x11, 0x00, 0x00 } },
@@ -80,7 +82,7 @@ TEST (InterfaceEmulator, EachReplyHasTheBytesTheInterfaceMustSend)
         const auto reply = replies.list[0];
         const zun::FrameView frame (reply);
         EXPECT_EQ (std::vector<juce::uint8> (reply.getRawData() + zun::Frame::bodyPos, reply.getRawData() + reply.getRawDataSize() - 2), expected);
-        EXPECT_TRUE (frame.ProductId() == 0x0ABC && frame.SerialNumber() == 0xF0012345 && frame.SessionId() == 0x0123456);
+        EXPECT_TRUE (frame.ProductId() == 0x1234 && frame.SerialNumber() == 0x12345678 && frame.SessionId() == 0x0123456);
         EXPECT_TRUE (container.IsValidMidiMessage (reply));
         EXPECT_TRUE (body != SXMessage_DeviceDiscovery || frame.SequenceNumber() == sequence) << "a discovery reply echoes the sequence number";
         replies.list.clear();

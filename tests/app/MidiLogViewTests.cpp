@@ -11,18 +11,6 @@
 // left and on top; a wrapped row is 18 px narrower than the view (border, indents and the
 // scroll bar), and rows are the font's height apart.
 
-namespace
-{
-// A line of hex bytes, as the monitor writes them: "00 01 02 ...".
-juce::String bytesLine (int first, int count)
-{
-    juce::StringArray bytes;
-    for (int i = first; i < first + count; ++i)
-        bytes.add (juce::String::toHexString (i & 0xff).paddedLeft ('0', 2));
-    return bytes.joinIntoString (" ");
-}
-} // namespace
-
 class MidiLogViewTest : public ::testing::Test
 {
 protected:
@@ -89,8 +77,8 @@ TEST_F (MidiLogViewTest, ADragCopiesExactlyTheCharactersBetweenItsTwoPointsAcros
     // Each line of 12 bytes wraps into two rows: bytes 0-6 (21 characters, the blank after
     // byte 6 staying on the row) and bytes 7-11. A word wider than a row starts a row of
     // its own and breaks after 20 characters.
-    view.appendLine (bytesLine (0x00, 12));
-    view.appendLine (bytesLine (0x20, 12));
+    view.appendLine ("00 01 02 03 04 05 06 07 08 09 0a 0b");
+    view.appendLine ("20 21 22 23 24 25 26 27 28 29 2a 2b");
     view.appendLine ("x abcdefghijklmnopqrstuvwxyz0123");
     ui::pump (60); // the once-a-frame update
 
@@ -118,7 +106,7 @@ TEST_F (MidiLogViewTest, ADragCopiesExactlyTheCharactersBetweenItsTwoPointsAcros
 TEST_F (MidiLogViewTest, ShiftClickExtendsDoubleClickTakesAWordTripleClickALineAndSelectAllTheText)
 {
     view.appendLine ("12 - 00:00:05.250 R Note on C3");
-    view.appendLine (bytesLine (0x40, 12));
+    view.appendLine ("40 41 42 43 44 45 46 47 48 49 4a 4b");
     ui::pump (60);
 
     // Nothing selected yet: copying leaves the clipboard alone.
@@ -159,16 +147,17 @@ TEST_F (MidiLogViewTest, FollowsTheNewestLineThroughResizesAndANewLineDropsTheSe
 
     press (at (0, 0), {}, 2);
     ASSERT_EQ (copy(), "line");
-    view.appendLine (bytesLine (0, 12));
+    const juce::String newest = "00 01 02 03 04 05 06 07 08 09 0a 0b";
+    view.appendLine (newest);
     EXPECT_EQ (copy(), "") << "the selection went with the new line";
     ui::pump (60);
-    EXPECT_TRUE (visibleText().endsWith ("line 199\r\n" + bytesLine (0, 12))) << copy();
-    EXPECT_TRUE (view.getNumLines() == 201 && view.getLine (200) == bytesLine (0, 12));
+    EXPECT_TRUE (visibleText().endsWith ("line 199\r\n" + newest)) << copy();
+    EXPECT_TRUE (view.getNumLines() == 201 && view.getLine (200) == newest);
 
     // At 10 columns three bytes fit on a row (8 characters and a blank), so the newest
     // line takes four rows; its second starts with its fourth byte.
     setWidthInColumns (10);
-    EXPECT_TRUE (visibleText().endsWith ("line 199\r\n" + bytesLine (0, 12))) << copy();
+    EXPECT_TRUE (visibleText().endsWith ("line 199\r\n" + newest)) << copy();
     scrolledToTheEndOf (204);
     press (at (201, 1), {}, 2);
     EXPECT_EQ (copy(), "03");
