@@ -80,7 +80,7 @@ TEST_F (MidiLogViewTest, ADragCopiesExactlyTheCharactersBetweenItsTwoPointsAcros
     view.appendLine ("00 01 02 03 04 05 06 07 08 09 0a 0b");
     view.appendLine ("20 21 22 23 24 25 26 27 28 29 2a 2b");
     view.appendLine ("x abcdefghijklmnopqrstuvwxyz0123");
-    ui::pump (60); // the once-a-frame update
+    ui::pump (150); // the once-a-frame update, with room to spare
 
     const std::tuple<int, int, int, int, const char*> drags[] {
         // from row and column, to row and column, what is copied
@@ -107,7 +107,7 @@ TEST_F (MidiLogViewTest, ShiftClickExtendsDoubleClickTakesAWordTripleClickALineA
 {
     view.appendLine ("12 - 00:00:05.250 R Note on C3");
     view.appendLine ("40 41 42 43 44 45 46 47 48 49 4a 4b");
-    ui::pump (60);
+    ui::pump (150);
 
     // Nothing selected yet: copying leaves the clipboard alone.
     EXPECT_EQ (copy(), "");
@@ -138,7 +138,7 @@ TEST_F (MidiLogViewTest, FollowsTheNewestLineThroughResizesAndANewLineDropsTheSe
     // 10 rows of 12 px fit in the 126 px below the border and indent.
     for (int i = 0; i < 200; ++i)
         view.appendLine ("line " + juce::String (i));
-    ui::pump (60);
+    ui::pump (150);
     EXPECT_TRUE (visibleText().endsWith ("line 198\r\nline 199")) << copy();
 
     // Scrolled back by the wheel, a new line brings the view back to the end.
@@ -150,7 +150,7 @@ TEST_F (MidiLogViewTest, FollowsTheNewestLineThroughResizesAndANewLineDropsTheSe
     const juce::String newest = "00 01 02 03 04 05 06 07 08 09 0a 0b";
     view.appendLine (newest);
     EXPECT_EQ (copy(), "") << "the selection went with the new line";
-    ui::pump (60);
+    ui::pump (150);
     EXPECT_TRUE (visibleText().endsWith ("line 199\r\n" + newest)) << copy();
     EXPECT_TRUE (view.getNumLines() == 201 && view.getLine (200) == newest);
 
@@ -167,7 +167,7 @@ TEST_F (MidiLogViewTest, DraggingPastTheEdgeScrollsTheViewToExtendTheSelectionAn
 {
     for (int i = 0; i < 100; ++i)
         view.appendLine ("line " + juce::String (i));
-    ui::pump (60);
+    ui::pump (150);
     const auto firstLineOf = [] (const juce::String& text)
     { return text.upToFirstOccurrenceOf ("\r\n", false, false).fromFirstOccurrenceOf ("line ", false, false).getIntValue(); };
     const auto firstVisible = firstLineOf (visibleText());

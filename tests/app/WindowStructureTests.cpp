@@ -166,7 +166,7 @@ TEST_F (WindowStructure, RightAfterConstructionNothingIsOpenRunningSentOrShownAn
         SCOPED_TRACE (caption);
         if (caption.isNotEmpty())
             ui::button (component, caption).triggerClick();
-        ui::pump (50); // anything the constructor or a click might have posted
+        ui::pump (100); // anything the constructor or a click might have posted
         EXPECT_TRUE (ports.getNumOpenPorts() == 0 && sent.isEmpty() && alerts.isEmpty());
         EXPECT_FALSE (probe.anyTimerRunning());
         EXPECT_EQ (probe.requestState(), MainComponent::idle);
