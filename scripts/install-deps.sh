@@ -11,6 +11,7 @@ packages=(
   libfreetype-dev libfontconfig1-dev libpng-dev libjpeg-dev
   xvfb xauth xdotool x11-utils imagemagick
   clang-format
+  fonts-dejavu-core
   clang libclang-rt-14-dev llvm-14
   python3
 )
