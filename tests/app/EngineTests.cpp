@@ -4,10 +4,7 @@
 // The request engine: every request goes out on every open output, logged first; one reply
 // is awaited at a time, for 2000 ms; acknowledgements end loading, saving and setting.
 
-namespace
-{
 using Kind = InterfaceEmulator::RequestKind;
-} // namespace
 
 using Engine = AppFixture;
 

@@ -1,7 +1,4 @@
-#include "MainComponentProbe.h"
-#include "UiHelpers.h"
-#include "VirtualMidiPorts.h"
-#include <gtest/gtest.h>
+#include "AppFixture.h"
 
 // The MIDI monitor as the user sees it: one line per message while "Show MIDI Messages"
 // is on, with a running number, the clock reading, S or R and a readable description.
@@ -21,14 +18,9 @@ juce::MidiMessage bytes (std::vector<juce::uint8> data, double timeStamp = 0.0)
 }
 } // namespace
 
-class MonitorTest : public ::testing::Test
+class MonitorTest : public AppFixture
 {
 protected:
-    VirtualMidiPortSystem ports;
-    juce::StringArray alerts;
-    MainComponent component { ports, [this] (const juce::String& title, const juce::String&)
-                              { alerts.add (title); } };
-    MainComponentProbe probe { component };
     zun::SysexMessage interface; // builds frames as an interface would, with its own numbers
 
     // A frame with all ids and, unless the session is changed, the sequence number 0.
@@ -42,20 +34,20 @@ protected:
 
     void setMonitor (bool shouldShow)
     {
-        if (probe.showMidiMessagesToggle().getToggleState() != shouldShow)
-            ui::click (component, "Show MIDI Messages");
-        ASSERT_EQ (probe.showMidiMessagesToggle().getToggleState(), shouldShow);
+        if (probe->showMidiMessagesToggle().getToggleState() != shouldShow)
+            ui::click (*app, "Show MIDI Messages");
+        ASSERT_EQ (probe->showMidiMessagesToggle().getToggleState(), shouldShow);
     }
 
-    MidiLogView& log() { return probe.midiLog(); }
+    MidiLogView& log() { return probe->midiLog(); }
 
     juce::String lineFor (const juce::MidiMessage& message, bool isOutgoing = false)
     {
-        probe.addMessageToList (message, isOutgoing);
+        probe->addMessageToList (message, isOutgoing);
         return log().getLine (log().getNumLines() - 1);
     }
 
-    void TearDown() override { EXPECT_TRUE (alerts.isEmpty()) << alerts.joinIntoString ("; "); }
+    void TearDown() override { EXPECT_TRUE (alerts.empty()); }
 };
 
 //==============================================================================
@@ -72,7 +64,7 @@ TEST_F (MonitorTest, TimeStampsReadAsTheClockWrappedAtTwentyFourHours)
         EXPECT_EQ (lineFor (bytes ({ 0x90, 60, 100 }, seconds)), juce::String (number++) + " - " + time + " R Note on C3");
 
     for (int i = 9; i <= 11; ++i)
-        probe.addMessageToList (juce::MidiMessage::midiClock(), true);
+        probe->addMessageToList (juce::MidiMessage::midiClock(), true);
     EXPECT_EQ (lineFor (frame ({ 0x40, 0x00, 0x11, 0x00, 0x00 }, 3661.5)), "12 - 01:01:01.500 R Ack None: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 05 40 00 11 00 00 2a");
     EXPECT_EQ (log().getLine (10), "11 - 00:00:00.000 S f8");
 }
@@ -82,32 +74,32 @@ TEST_F (MonitorTest, NothingIsWrittenWhileOffAndNumberingCarriesOnUntilClearLog)
     const auto clock = juce::MidiMessage::midiClock();
 
     // Off from the start: no line, and no number used up (it is taken before describing).
-    probe.addMessageToList (clock, true);
-    probe.addMessageToList (frame ({ 0x03, 0x02, 0x01, 0x04, 0x01, 0x01, 0x01 }), false);
+    probe->addMessageToList (clock, true);
+    probe->addMessageToList (frame ({ 0x03, 0x02, 0x01, 0x04, 0x01, 0x01, 0x01 }), false);
     EXPECT_EQ (log().getNumLines(), 0);
-    EXPECT_EQ (probe.logLineCounter(), 1);
+    EXPECT_EQ (probe->logLineCounter(), 1);
 
     setMonitor (true);
     EXPECT_EQ (lineFor (clock), "1 - 00:00:00.000 R f8");
     EXPECT_EQ (lineFor (clock, true), "2 - 00:00:00.000 S f8");
 
     setMonitor (false);
-    probe.addMessageToList (clock, true);
-    EXPECT_EQ (probe.logLineCounter(), 3);
+    probe->addMessageToList (clock, true);
+    EXPECT_EQ (probe->logLineCounter(), 3);
 
     // Switched on again, nothing of the past shows and the numbers go on.
     setMonitor (true);
     EXPECT_EQ (lineFor (clock), "3 - 00:00:00.000 R f8");
     EXPECT_EQ (log().getText(), "1 - 00:00:00.000 R f8\r\n2 - 00:00:00.000 S f8\r\n3 - 00:00:00.000 R f8\r\n");
 
-    ui::click (component, "Clear Log");
+    ui::click (*app, "Clear Log");
     EXPECT_EQ (log().getNumLines(), 0);
-    EXPECT_TRUE (probe.showMidiMessagesToggle().getToggleState()) << "the toggle keeps its state";
+    EXPECT_TRUE (probe->showMidiMessagesToggle().getToggleState()) << "the toggle keeps its state";
     EXPECT_EQ (lineFor (clock), "1 - 00:00:00.000 R f8");
 
     // Clearing while the monitor is off also restarts the numbering.
     setMonitor (false);
-    ui::click (component, "Clear Log");
+    ui::click (*app, "Clear Log");
     setMonitor (true);
     EXPECT_EQ (lineFor (clock), "1 - 00:00:00.000 R f8");
 }
@@ -142,13 +134,13 @@ TEST_F (MonitorTest, OrdinaryMessagesAreDescribedByKindWithoutTheChannel)
     };
 
     for (const auto& [message, description] : rows)
-        EXPECT_EQ (probe.describe (message), description) << allBytesOf (message);
+        EXPECT_EQ (probe->describe (message), description) << allBytesOf (message);
 }
 
 TEST_F (MonitorTest, ProtocolFramesAreNamedByClassWithTheirBytesFromTheProductIdToTheChecksum)
 {
-    EXPECT_EQ (probe.describe (frame ({ 0x03, 0x02, 0x01, 0x04, 0x01, 0x01, 0x01 })), "GetParmVal DeviceInfo: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 07 03 02 01 04 01 01 01 6c");
-    EXPECT_EQ (probe.describe (frame ({})), "Ping: " + juce::String::repeatedString ("00 ", 17) + "00");
+    EXPECT_EQ (probe->describe (frame ({ 0x03, 0x02, 0x01, 0x04, 0x01, 0x01, 0x01 })), "GetParmVal DeviceInfo: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 07 03 02 01 04 01 01 01 6c");
+    EXPECT_EQ (probe->describe (frame ({})), "Ping: " + juce::String::repeatedString ("00 ", 17) + "00");
 
     // An acknowledgement's code sits in body byte 4: 20 and above have no name, and a body
     // shorter than 5 bytes has none at all. With 4 bytes the checksum, 0x13 (the code of
@@ -169,14 +161,14 @@ TEST_F (MonitorTest, ProtocolFramesAreNamedByClassWithTheirBytesFromTheProductId
     for (const auto& [body, head] : frames)
     {
         const auto message = frame (body);
-        EXPECT_EQ (probe.describe (message), head + juce::String (": ") + hexOf (message, 5, message.getRawDataSize() - 1));
+        EXPECT_EQ (probe->describe (message), head + juce::String (": ") + hexOf (message, 5, message.getRawDataSize() - 1));
     }
 }
 
 TEST_F (MonitorTest, FramesOfAnotherSessionOrBrokenAreShownAsAllTheirBytesButOwnFramesAsProtocolFrames)
 {
     setMonitor (true);
-    auto& own = probe.deviceContainer().sysexMessage;
+    auto& own = probe->deviceContainer().sysexMessage;
     own.sessionId = 0x0ABCDEF;
     interface.sessionId = 0x0123456;
     const auto stale = frame ({ 0x40, 0x00, 0x11, 0x00, 0x00 });
@@ -186,10 +178,10 @@ TEST_F (MonitorTest, FramesOfAnotherSessionOrBrokenAreShownAsAllTheirBytesButOwn
     const auto good = frame ({ 0x03, 0x02, 0x01, 0x04, 0x01, 0x01, 0x01 });
     std::vector<juce::uint8> raw (good.getRawData(), good.getRawData() + good.getRawDataSize());
     raw[raw.size() - 2] ^= 1;
-    ASSERT_TRUE (probe.describe (good).startsWith ("GetParmVal DeviceInfo: "));
+    ASSERT_TRUE (probe->describe (good).startsWith ("GetParmVal DeviceInfo: "));
 
     for (const auto& rejected : { stale, bytes (raw), frame ({ 0x05, 0x02 }) })
-        EXPECT_EQ (probe.describe (rejected), allBytesOf (rejected));
+        EXPECT_EQ (probe->describe (rejected), allBytesOf (rejected));
 
     const unsigned char body[] = { 0x03, 0x03, 0x01, 0x07, 0x01, 0x04, 0x04, 0x10, 0x11, 0x12 };
     auto request = own.CreateMessage (body, (unsigned short) sizeof (body));

@@ -3,10 +3,7 @@
 // Presets live in the interface: "Load Preset" makes the chosen one current and reads the
 // failover settings again; "Save Preset" stores the settings into the current preset.
 
-namespace
-{
 using Kind = InterfaceEmulator::RequestKind;
-} // namespace
 
 using Presets = AppFixture;
 

@@ -3,10 +3,7 @@
 // Changing a setting: the user's change is stored and shown, sent as one SetParmVal request,
 // and the interface's acknowledgement is judged; a refusal or a silence restores nothing.
 
-namespace
-{
 using Kind = InterfaceEmulator::RequestKind;
-} // namespace
 
 class SettingChanges : public AppFixture
 {
@@ -27,8 +24,6 @@ protected:
         alpha->clear();
         return body;
     }
-
-    void edit (juce::Label& label, const juce::String& text) { label.setText (text, juce::sendNotificationSync); }
 
     InterfaceEmulator* alpha = nullptr;
 };
@@ -79,16 +74,13 @@ TEST_F (SettingChanges, ValueLabelsAreReadWrappedAndClampedAndSendOnlyAChange)
     for (const auto& s : steps)
     {
         SCOPED_TRACE (juce::String ("typed \"") + s.typed + "\"");
-        edit (s.label, s.typed);
+        s.label.setText (s.typed, juce::sendNotificationSync);
         EXPECT_EQ (s.label.getText(), s.shown);
         EXPECT_EQ (takeSentBody(), s.sent);
     }
 
     const auto& block = probe->deviceContainer().failoverBlock;
-    EXPECT_EQ (block.midiPort, 16);
-    EXPECT_EQ (block.audioChannel, 3);
-    EXPECT_EQ (block.audioTimeout, 16000);
-    EXPECT_EQ (block.midiTimeout, 1);
+    EXPECT_TRUE (block.midiPort == 16 && block.audioChannel == 3 && block.audioTimeout == 16000 && block.midiTimeout == 1);
     EXPECT_TRUE (alerts.empty());
 }
 

@@ -24,14 +24,7 @@ TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryCont
 {
     auto config = interfaceNamed ("Alpha", 0x0005, 0x0000ABCD);
     config.currentPreset = 2;
-    config.settings.options = 0b10101; // auto arm, auto clear alarm, tone check
-    config.settings.triggerMode = 3;
-    config.settings.audioTrigger = 3;
-    config.settings.audioChannel = 7;
-    config.settings.audioTimeout = 12;
-    config.settings.midiPort = 5;
-    config.settings.midiTimeout = 16363;
-    config.settings.maxVolume = -1536;
+    config.settings = { 1, 0b10101, 3, 3, 7, 12, 1, 5, 16363, -1536 }; // single master; auto arm, auto clear alarm, tone check; audio or MIDI
     config.replyDelayMsFor[Kind::discovery] = 100.0; // found second
     addInterface (interfaceNamed ("Other", 0x1234, 0x12345678));
     auto& alpha = addInterface (config);
@@ -48,9 +41,7 @@ TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryCont
     for (auto& frame : alpha.receivedFrames())
     {
         const zun::FrameView f (frame.message);
-        EXPECT_EQ (f.SessionId(), session);
-        EXPECT_EQ (f.ProductId(), 0x0005);
-        EXPECT_EQ (f.SerialNumber(), 0x0000ABCDu);
+        EXPECT_TRUE (f.SessionId() == session && f.ProductId() == 0x0005 && f.SerialNumber() == 0x0000ABCDu);
         if (frame.kind == Kind::getSettingsPresetName || frame.kind == Kind::getSettingsAudioPortInfo)
         {
             EXPECT_EQ (f.Byte (29), asked++ % 4 + 1) << "presets and ports 1 to 4 in turn";
@@ -72,8 +63,7 @@ TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryCont
     EXPECT_EQ (probe->audioTimeoutValue().getText(), juce::String (1.5));
     EXPECT_EQ (probe->midiTimeoutValue().getText(), "2045.38");
     EXPECT_EQ (probe->maxVolSlider().getValue(), -6.0);
-    EXPECT_EQ (probe->maxVolSlider().getRange(), juce::Range<double> (-64.0, 0.0));
-    EXPECT_EQ (probe->maxVolSlider().getInterval(), 0.5);
+    EXPECT_TRUE (probe->maxVolSlider().getRange() == juce::Range<double> (-64.0, 0.0) && probe->maxVolSlider().getInterval() == 0.5);
 
     // Single master with auto arm shows "Auto Switch Back"; trigger mode 3 with audio trigger 3
     // shows the channel row, MIDI trigger 1 hides the port row.
@@ -83,10 +73,7 @@ TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryCont
     EXPECT_FALSE (probe->midiPortValue().isVisible());
 
     const auto& block = probe->deviceContainer().failoverBlock;
-    EXPECT_EQ (block.usbd1PortSlot, 1);
-    EXPECT_EQ (block.usbd2PortSlot, 2);
-    EXPECT_EQ (block.keepAlivePeriod, 3);
-    EXPECT_EQ (block.audioPorts[1].channelCount, 6);
+    EXPECT_TRUE (block.usbd1PortSlot == 1 && block.usbd2PortSlot == 2 && block.keepAlivePeriod == 3 && block.audioPorts[1].channelCount == 6);
     juce::StringArray portNames;
     for (auto& port : block.audioPorts)
         portNames.add (port.name);
