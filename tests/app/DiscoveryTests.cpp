@@ -176,10 +176,8 @@ TEST_F (Discovery, ANameReplyMissingItsTwoSecondsGivesOneTimeOutAndStillFinishes
     ASSERT_TRUE (waitForAlert());
     ASSERT_EQ (alpha.countOf (Kind::getProductName), 1);
     const auto requestSentMs = alpha.lastOf (Kind::getProductName)->message.getTimeStamp() * 1000.0;
-    EXPECT_EQ (alerts[0].title, "Time Out Error");
-    EXPECT_EQ (alerts[0].message, "Something went wrong, was expecting a message from interface but did not receive one.");
-    EXPECT_GE (alerts[0].timeMs - requestSentMs, 2000.0) << "never before the two seconds";
-    EXPECT_LE (alerts[0].timeMs - requestSentMs, 3400.0);
+    EXPECT_EQ (alerts[0].title + ": " + alerts[0].message, "Time Out Error: Something went wrong, was expecting a message from interface but did not receive one.");
+    EXPECT_TRUE (alerts[0].timeMs - requestSentMs >= 2000.0 && alerts[0].timeMs - requestSentMs <= 3400.0) << alerts[0].timeMs - requestSentMs << " ms, never before the two seconds";
     EXPECT_EQ (probe->requestState(), MainComponent::probingNames);
     EXPECT_EQ (rowText (0), "Product ID: 1234 SN: 12345678") << "the first label until the name arrives";
 

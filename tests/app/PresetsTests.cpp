@@ -31,12 +31,10 @@ TEST_F (Presets, ALoadedPresetBecomesCurrentAndIsReadAgainASaveStoresIntoItAndAR
     const auto pauseMs = (alpha.lastOf (Kind::getSettingsFailover)->message.getTimeStamp() - alpha.lastOf (Kind::loadPreset)->message.getTimeStamp()) * 1000.0;
     EXPECT_GE (pauseMs, 200.0) << "the interface gets 200 ms to switch";
 
-    EXPECT_EQ (probe->deviceContainer().failoverBlock.currentPreset, 3);
-    EXPECT_EQ (probe->presetCombo().getSelectedId(), 3);
+    EXPECT_TRUE (probe->deviceContainer().failoverBlock.currentPreset == 3 && probe->presetCombo().getSelectedId() == 3);
     EXPECT_EQ (probe->presetCombo().getItemText (2), "* 3 - Preset 3") << "names of the last full read";
     EXPECT_EQ (probe->presetCombo().getItemText (0), "1 - Preset 1");
-    EXPECT_EQ (probe->failoverModeCombo().getSelectedId(), 2) << "the preset's own settings";
-    EXPECT_EQ (probe->triggerModeCombo().getSelectedId(), 2);
+    EXPECT_TRUE (probe->failoverModeCombo().getSelectedId() == 2 && probe->triggerModeCombo().getSelectedId() == 2) << "the preset's own settings";
     EXPECT_TRUE (ui::button (*app, "Manual").getToggleState());
 
     ui::click (*app, "Poll");
@@ -70,10 +68,7 @@ TEST_F (Presets, ALoadedPresetBecomesCurrentAndIsReadAgainASaveStoresIntoItAndAR
         ui::click (*app, button, 0);
 
         ASSERT_TRUE (waitForAlert());
-        EXPECT_EQ (alerts[0].title, "Ack Error");
-        EXPECT_EQ (alerts[0].message, alert);
-        EXPECT_EQ (probe->requestState(), MainComponent::idle);
-        EXPECT_EQ (probe->deviceContainer().failoverBlock.currentPreset, 3);
-        EXPECT_EQ (alpha.countOf (Kind::getSettingsFailover), 0);
+        EXPECT_EQ (alerts[0].title + ": " + alerts[0].message, juce::String ("Ack Error: ") + alert);
+        EXPECT_TRUE (probe->requestState() == MainComponent::idle && probe->deviceContainer().failoverBlock.currentPreset == 3 && alpha.countOf (Kind::getSettingsFailover) == 0);
     }
 }

@@ -27,10 +27,8 @@ TEST_F (ReceivePath, ANoteOnlyReachesTheMonitorAndAReplyQueuedFromAnInputClosedS
     ASSERT_TRUE (ui::pumpUntil ([this]
                                 { return probe->midiLog().getNumLines() == 1; }));
     EXPECT_EQ (countLogLinesContaining (" R Note on C3"), 1);
-    EXPECT_EQ (probe->requestState(), MainComponent::settingParameter);
-    EXPECT_TRUE (probe->isTimerRunning (MainComponent::replyTimeout));
-    EXPECT_EQ (probe->deviceContainer().sysexMessage.sequenceNumber, sequenceBefore);
-    EXPECT_EQ (alpha.receivedFrames().size(), framesBefore);
+    EXPECT_TRUE (probe->requestState() == MainComponent::settingParameter && probe->isTimerRunning (MainComponent::replyTimeout));
+    EXPECT_TRUE (probe->deviceContainer().sysexMessage.sequenceNumber == sequenceBefore && alpha.receivedFrames().size() == framesBefore) << "nothing sent";
     EXPECT_TRUE (virtualPorts.getNumOpenPorts() == 2 && numRows() == 1 && alerts.empty());
 
     // An acknowledgement posted but not yet handled when its input goes away.

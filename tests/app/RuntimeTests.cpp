@@ -114,8 +114,7 @@ TEST_F (Runtime, OnlyAStatusFrameIsShownBySceneFlagsLabelsAndLampsInEveryStateWi
         for (int i : { 0, 1 })
             slots.add (juce::String (block.audioPorts[i].audioStatus) + "/" + juce::String (block.audioPorts[i].midiStatus));
         EXPECT_EQ (slots.joinIntoString (" "), r.slots);
-        EXPECT_EQ (block.currentScene, r.status[0]);
-        EXPECT_EQ (probe->requestState(), MainComponent::idle);
+        EXPECT_TRUE (block.currentScene == r.status[0] && probe->requestState() == MainComponent::idle);
     }
 
     // A status frame over the port while the current-scene reply is held back.
@@ -159,8 +158,8 @@ TEST_F (Runtime, EachModeSendsWhatItShouldAtItsTicksAndClosingTheWindowSendsNoth
     // machine's load adds; a countdown three ticks off is 240 ms off.
     const auto firstPing = alpha.lastOf (Kind::ping)->message.getTimeStamp() * 1000.0;
     ASSERT_TRUE (waitForCount (alpha, Kind::ping, 3, 3000));
-    EXPECT_GE (alpha.lastOf (Kind::ping)->message.getTimeStamp() * 1000.0 - firstPing, 1880.0);
-    EXPECT_LE (alpha.lastOf (Kind::ping)->message.getTimeStamp() * 1000.0 - firstPing, 2160.0);
+    const auto thirdPing = alpha.lastOf (Kind::ping)->message.getTimeStamp() * 1000.0;
+    EXPECT_TRUE (thirdPing - firstPing >= 1880.0 && thirdPing - firstPing <= 2160.0) << thirdPing - firstPing << " ms";
 
     alpha.clear();
     ui::click (*app, "Poll");
@@ -168,21 +167,18 @@ TEST_F (Runtime, EachModeSendsWhatItShouldAtItsTicksAndClosingTheWindowSendsNoth
                                 { return probe->usb2MidiStatusLabel().getText() == "MIDI - 2"; },
                                 500));
     EXPECT_TRUE (kindsReceived (alpha).startsWith ("unsubscribe getRuntime"));
-    EXPECT_FALSE (alpha.isSubscribed());
-    EXPECT_FALSE (ui::button (*app, "Get Runtime").isEnabled());
+    EXPECT_FALSE (alpha.isSubscribed() || ui::button (*app, "Get Runtime").isEnabled());
 
     alpha.clear();
     ui::pump (800);
     const auto asked = alpha.countOf (Kind::getRuntime);
-    EXPECT_GE (asked, 10) << "20 expected";
-    EXPECT_LE (asked, 24) << "20 expected";
+    EXPECT_TRUE (asked >= 10 && asked <= 24) << asked << ", 20 expected";
     EXPECT_EQ (alpha.receivedFrames().size(), (size_t) asked) << "nothing else is sent";
 
     ui::click (*app, "Manual");
     alpha.clear();
     ui::pump (200);
-    EXPECT_TRUE (alpha.receivedFrames().empty()) << "no registration, no more GetRuntime";
-    EXPECT_TRUE (ui::button (*app, "Get Runtime").isEnabled());
+    EXPECT_TRUE (alpha.receivedFrames().empty() && ui::button (*app, "Get Runtime").isEnabled()) << "no registration, no more GetRuntime";
     for (int i = 0; i < 3; ++i)
         probe->asButtonListener()->buttonClicked (&ui::button (*app, "Get Runtime"));
     ui::pump (200);
@@ -205,8 +201,7 @@ TEST_F (Runtime, EachModeSendsWhatItShouldAtItsTicksAndClosingTheWindowSendsNoth
     probe.reset();
     app.reset();
     ui::pump (200);
-    EXPECT_EQ (alpha.receivedFrames().size(), 4u);
-    EXPECT_TRUE (alpha.isSubscribed());
+    EXPECT_TRUE (alpha.receivedFrames().size() == 4u && alpha.isSubscribed());
 }
 
 //==============================================================================

@@ -58,19 +58,14 @@ TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryCont
     for (auto [caption, on] : { std::pair { "Auto Arm Failover", true }, { "Auto Switch Back to Scene A", false }, { "Auto Clear Alarm", true }, { "Send MIDI Panic", false }, { "Tone Check", true }, { "Manual", true }, { "Poll", false } })
         EXPECT_EQ (ui::button (*app, caption).getToggleState(), on) << caption;
 
-    EXPECT_EQ (probe->audioChannelValue().getText(), "7");
-    EXPECT_EQ (probe->midiPortValue().getText(), "5");
-    EXPECT_EQ (probe->audioTimeoutValue().getText(), juce::String (1.5));
-    EXPECT_EQ (probe->midiTimeoutValue().getText(), "2045.38");
+    EXPECT_EQ (probe->audioChannelValue().getText() + " " + probe->midiPortValue().getText(), "7 5");
+    EXPECT_EQ (probe->audioTimeoutValue().getText() + " " + probe->midiTimeoutValue().getText(), juce::String (1.5) + " 2045.38");
     EXPECT_EQ (probe->maxVolSlider().getValue(), -6.0);
     EXPECT_TRUE (probe->maxVolSlider().getRange() == juce::Range<double> (-64.0, 0.0) && probe->maxVolSlider().getInterval() == 0.5);
 
     // Single master with auto arm shows "Auto Switch Back"; trigger mode 3 with audio trigger 3
     // shows the channel row, MIDI trigger 1 hides the port row.
-    EXPECT_TRUE (ui::button (*app, "Auto Switch Back to Scene A").isVisible());
-    EXPECT_TRUE (probe->audioChannelValue().isVisible());
-    EXPECT_TRUE (probe->midiTimeoutValue().isVisible());
-    EXPECT_FALSE (probe->midiPortValue().isVisible());
+    EXPECT_TRUE (ui::button (*app, "Auto Switch Back to Scene A").isVisible() && probe->audioChannelValue().isVisible() && probe->midiTimeoutValue().isVisible() && ! probe->midiPortValue().isVisible());
 
     const auto& block = probe->deviceContainer().failoverBlock;
     EXPECT_TRUE (block.usbd1PortSlot == 1 && block.usbd2PortSlot == 2 && block.keepAlivePeriod == 3 && block.audioPorts[1].channelCount == 6);
@@ -79,10 +74,7 @@ TEST_F (SettingsRead, ACompleteReadAsksInOrderWithTheNewSessionAndFillsEveryCont
         portNames.add (port.name);
     EXPECT_EQ (portNames.joinIntoString (","), "USBD 1,USBD 2,Analog,Mixer,,,,");
 
-    EXPECT_TRUE (ui::button (*app, "Get Runtime").isEnabled());
-    EXPECT_EQ (probe->runtimeMode(), MainComponent::Manual);
-    EXPECT_TRUE (probe->isTimerRunning (MainComponent::runtimeTick));
-    EXPECT_TRUE (alerts.empty());
+    EXPECT_TRUE (ui::button (*app, "Get Runtime").isEnabled() && probe->runtimeMode() == MainComponent::Manual && probe->isTimerRunning (MainComponent::runtimeTick) && alerts.empty());
 }
 
 // Counts beyond the record's 32 presets and 8 ports are cut; the first preset and port are
@@ -172,10 +164,8 @@ TEST_F (SettingsRead, BeforeAReadOnlyGetSettingsOnASelectedRowActsAndRepliesOfAn
     ui::pump (200);
 
     EXPECT_EQ (probe->deviceContainer().sysexMessage.sequenceNumber, sequence);
-    EXPECT_EQ (probe->requestState(), MainComponent::idle);
-    EXPECT_FALSE (probe->isTimerRunning (MainComponent::runtimeTick));
-    EXPECT_EQ (probe->runtimeMode(), MainComponent::Manual);
-    EXPECT_FALSE (probe->runtimeRequest());
+    EXPECT_TRUE (probe->requestState() == MainComponent::idle && probe->runtimeMode() == MainComponent::Manual);
+    EXPECT_FALSE (probe->isTimerRunning (MainComponent::runtimeTick) || probe->runtimeRequest());
 
     for (auto fault : { &InterfaceEmulator::Config::wrongSessionId, &InterfaceEmulator::Config::badChecksum })
     {
@@ -185,10 +175,8 @@ TEST_F (SettingsRead, BeforeAReadOnlyGetSettingsOnASelectedRowActsAndRepliesOfAn
 
         ui::click (*app, "Get Settings", 300);
 
-        EXPECT_EQ (kindsReceived (alpha), "getSettingsAI");
-        EXPECT_TRUE (alpha.receivedFrames()[0].answered);
-        EXPECT_EQ (probe->requestState(), MainComponent::readingAudioInfo);
-        EXPECT_TRUE (probe->isTimerRunning (MainComponent::replyTimeout));
-        EXPECT_FALSE (probe->settingsLoaded());
+        ASSERT_EQ (kindsReceived (alpha), "getSettingsAI");
+        EXPECT_TRUE (alpha.receivedFrames()[0].answered && probe->requestState() == MainComponent::readingAudioInfo);
+        EXPECT_TRUE (probe->isTimerRunning (MainComponent::replyTimeout) && ! probe->settingsLoaded());
     }
 }

@@ -144,16 +144,13 @@ TEST_F (WindowStructure, EveryControlInItsParentInOrderWithItsCaptionStyleAndLis
     }
 
     auto& maxVol = dynamic_cast<juce::Label&> (find ("Max Vol"));
-    EXPECT_EQ (probe.maxVolSlider().getTextValueSuffix(), " dB");
-    EXPECT_TRUE (maxVol.getAttachedComponent() == &probe.maxVolSlider() && maxVol.isAttachedOnLeft());
+    EXPECT_TRUE (probe.maxVolSlider().getTextValueSuffix() == " dB" && maxVol.getAttachedComponent() == &probe.maxVolSlider() && maxVol.isAttachedOnLeft());
 }
 
 TEST_F (WindowStructure, RightAfterConstructionNothingIsOpenRunningSentOrShownAndSaveSettingsDoesNothing)
 {
     EXPECT_EQ (component.getBounds(), juce::Rectangle<int> (0, 0, 660, 592));
-    EXPECT_EQ (probe.logLineCounter(), 1);
-    EXPECT_FALSE (probe.showMidiMessagesToggle().getToggleState());
-    EXPECT_EQ (probe.deviceListBox().getModel()->getNumRows(), 0);
+    EXPECT_TRUE (probe.logLineCounter() == 1 && ! probe.showMidiMessagesToggle().getToggleState() && probe.deviceListBox().getModel()->getNumRows() == 0);
 
     // Of the panels, only the lamps are hidden until a runtime reading shows them.
     const juce::StringArray lamps { "ARMED", "ALARM", "Ready", "Fail", "Master" };
@@ -167,11 +164,8 @@ TEST_F (WindowStructure, RightAfterConstructionNothingIsOpenRunningSentOrShownAn
         if (caption.isNotEmpty())
             ui::button (component, caption).triggerClick();
         ui::pump (100); // anything the constructor or a click might have posted
-        EXPECT_TRUE (ports.getNumOpenPorts() == 0 && sent.isEmpty() && alerts.isEmpty());
-        EXPECT_FALSE (probe.anyTimerRunning());
-        EXPECT_EQ (probe.requestState(), MainComponent::idle);
-        EXPECT_EQ (probe.midiLog().getNumLines(), 0);
-        EXPECT_FALSE (find ("Save Settings").isVisible());
+        EXPECT_TRUE (ports.getNumOpenPorts() == 0 && sent.isEmpty() && alerts.isEmpty() && probe.midiLog().getNumLines() == 0);
+        EXPECT_TRUE (! probe.anyTimerRunning() && probe.requestState() == MainComponent::idle && ! find ("Save Settings").isVisible());
     }
 }
 
