@@ -27,7 +27,7 @@ TEST (FrameBuilder, WorkedExamplesByteForByte)
         builder.sequenceNumber = sequence;
         builder.bodyLength = 99;
 
-        const auto message = frames::Build (builder, body);
+        const auto message = builder.CreateMessage (body.data(), (unsigned short) body.size());
         EXPECT_EQ (frames::Of (message), expected);
         EXPECT_EQ (Bytes (builder.frameBuffer, builder.frameBuffer + expected.size()), expected);
         EXPECT_TRUE (message.getTimeStamp() == 0.0 && builder.bodyLength == body.size());
@@ -42,7 +42,7 @@ TEST (FrameBuilder, A488ByteBodyFillsTheBufferAndALongerOneIsRefusedWithoutAnyCh
     zun::SysexMessage builder;
     const Bytes largest ((size_t) zun::Frame::maxBodyLength, 0x11), huge (65535, 0x22);
 
-    const auto full = frames::Of (frames::Build (builder, largest));
+    const auto full = frames::Of (builder.CreateMessage (largest.data(), (unsigned short) largest.size()));
     ASSERT_EQ ((int) full.size(), zun::Frame::capacity);
     EXPECT_TRUE (full[20] == 0x03 && full[21] == 0x68 && full.back() == 0xF7);
 

@@ -66,6 +66,4 @@ inline Bytes Frame (const Bytes& body, uint32_t sessionId = 0, uint32_t productI
 }
 
 inline Bytes Of (const juce::MidiMessage& message) { return Bytes (message.getRawData(), message.getRawData() + message.getRawDataSize()); }
-
-inline juce::MidiMessage Build (zun::SysexMessage& builder, const Bytes& body) { return builder.CreateMessage (body.empty() ? nullptr : body.data(), (unsigned short) body.size()); }
 } // namespace frames
