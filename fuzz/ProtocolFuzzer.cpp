@@ -45,9 +45,9 @@ void checkFrameView (const uint8_t* data, size_t size)
     for (int i = -6; i <= n + 6; ++i)
     {
         FUZZ_CHECK (view.Byte (i) == (fits (i, 1) ? data[i] : 0));
-        FUZZ_CHECK (view.Read14 (i) == (fits (i, 2) ? frames::Number (data + i, 2) : 0));
-        FUZZ_CHECK (view.Read28 (i) == (fits (i, 4) ? frames::Number (data + i, 4) : 0));
-        FUZZ_CHECK (view.Read32 (i) == (fits (i, 5) ? frames::Number (data + i, 5) : 0));
+
+        for (auto [read, count] : { std::pair { &zun::FrameView::Read14, 2 }, { &zun::FrameView::Read28, 4 }, { &zun::FrameView::Read32, 5 } })
+            FUZZ_CHECK ((view.*read) (i) == (fits (i, count) ? frames::Number (data + i, count) : 0));
 
         for (int count = -1; count <= 6; ++count)
             FUZZ_CHECK (view.Has (i, count) == fits (i, count));
@@ -72,28 +72,23 @@ void checkBuilder (const uint8_t* data, size_t size)
     const auto body = input.ConsumeRemainingBytes<uint8_t>();
 
     const auto length = (unsigned short) body.size();
-    const juce::uint32 sequenceBefore = builder.sequenceNumber, bodyLengthBefore = builder.bodyLength;
-    const Bytes bufferBefore (std::begin (builder.frameBuffer), std::end (builder.frameBuffer));
+    const auto sequenceBefore = builder.sequenceNumber;
     const auto message = builder.CreateMessage (nullBody ? nullptr : body.data(), length);
     const Bytes frame (message.getRawData(), message.getRawData() + message.getRawDataSize());
 
-    // Refused: the empty SysEx F0 F7 comes back and the builder is as it was.
+    // Refused: the empty SysEx F0 F7 comes back and the sequence number is not used up (that
+    // nothing else changes is the builder tests' matter).
     if (length > 488 || (nullBody && length != 0))
     {
-        FUZZ_CHECK (frame == (Bytes { 0xF0, 0xF7 }) && std::equal (bufferBefore.begin(), bufferBefore.end(), builder.frameBuffer));
-        FUZZ_CHECK (builder.sequenceNumber == sequenceBefore && builder.bodyLength == bodyLengthBefore);
+        FUZZ_CHECK (frame == (Bytes { 0xF0, 0xF7 }) && builder.sequenceNumber == sequenceBefore);
         return;
     }
 
     FUZZ_CHECK (frame == frames::Frame (body, builder.sessionId, builder.productId, builder.serialNumber, sequenceBefore));
-    FUZZ_CHECK (message.getTimeStamp() == 0.0 && std::equal (frame.begin(), frame.end(), builder.frameBuffer));
-    FUZZ_CHECK (builder.sequenceNumber == ((sequenceBefore + 1) & 0x0FFFFFFFu) && builder.bodyLength == length);
+    FUZZ_CHECK (builder.sequenceNumber == ((sequenceBefore + 1) & 0x0FFFFFFFu) && builder.bodyLength == length && message.getTimeStamp() == 0.0);
 
-    // Validation judges the builder's own frame by the rules; for a session id the builder
-    // can carry, that is: no one-byte body, and known classes.
-    const auto accepted = container.IsValidMidiMessage (message);
-    FUZZ_CHECK (accepted == frames::IsValid (frame.data(), frame.size(), builder.sessionId));
-    FUZZ_CHECK (builder.sessionId > 0x0FFFFFFFu || accepted == (length != 1 && (length == 0 || frames::AreAcceptedClasses (body[0], body[1]))));
+    // Validation judges the builder's own frame by the rules.
+    FUZZ_CHECK (container.IsValidMidiMessage (message) == frames::IsValid (frame.data(), frame.size(), builder.sessionId));
 }
 
 } // namespace
