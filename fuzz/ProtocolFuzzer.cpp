@@ -26,12 +26,14 @@ void checkValidation (const uint8_t* data, size_t size)
     {
         container.sysexMessage.sessionId = sessionId;
         const auto expected = frames::IsValid (data, size, sessionId);
-        FUZZ_CHECK (container.IsValidMidiMessage (data, (int) size) == expected);
-        FUZZ_CHECK (container.IsValidMidiMessage (juce::MidiMessage (data, (int) size)) == expected);
+        FUZZ_CHECK (container.IsValidMidiMessage (data, (int) size) == expected && container.IsValidMidiMessage (juce::MidiMessage (data, (int) size)) == expected);
     }
 
     FUZZ_CHECK (! container.IsValidMidiMessage (nullptr, (int) size));
 }
+
+// Whether count bytes from index lie within a frame of n bytes.
+bool fits (int index, int count, int n) { return index >= 0 && count >= 0 && index + count <= n; }
 
 void checkFrameView (const uint8_t* data, size_t size)
 {
@@ -39,25 +41,21 @@ void checkFrameView (const uint8_t* data, size_t size)
     const zun::FrameView view (data, n);
     FUZZ_CHECK (view.Size() == n);
 
-    auto fits = [n] (int index, int count)
-    { return index >= 0 && count >= 0 && index + count <= n; };
-
     for (int i = -6; i <= n + 6; ++i)
     {
-        FUZZ_CHECK (view.Byte (i) == (fits (i, 1) ? data[i] : 0));
+        FUZZ_CHECK (view.Byte (i) == (fits (i, 1, n) ? data[i] : 0));
 
         for (auto [read, count] : { std::pair { &zun::FrameView::Read14, 2 }, { &zun::FrameView::Read28, 4 }, { &zun::FrameView::Read32, 5 } })
-            FUZZ_CHECK ((view.*read) (i) == (fits (i, count) ? frames::Number (data + i, count) : 0));
+            FUZZ_CHECK ((view.*read) (i) == (fits (i, count, n) ? frames::Number (data + i, count) : 0));
 
         for (int count = -1; count <= 6; ++count)
-            FUZZ_CHECK (view.Has (i, count) == fits (i, count));
+            FUZZ_CHECK (view.Has (i, count) == fits (i, count, n));
     }
 
     FUZZ_CHECK (view.ProductId() == view.Read14 (5) && view.SerialNumber() == view.Read32 (7) && view.SessionId() == view.Read28 (12));
     FUZZ_CHECK (view.SequenceNumber() == view.Read28 (16) && view.BodyLength() == (int) view.Read14 (20));
 
-    const zun::FrameView empty (nullptr, n);
-    FUZZ_CHECK (empty.Size() == 0 && empty.Byte (0) == 0 && empty.Read32 (0) == 0);
+    FUZZ_CHECK (zun::FrameView (nullptr, n).Size() == 0 && zun::FrameView (nullptr, n).Read32 (0) == 0);
 }
 
 void checkBuilder (const uint8_t* data, size_t size)

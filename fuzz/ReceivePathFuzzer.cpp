@@ -5,7 +5,6 @@
 
 #include <array>
 #include <numeric>
-#include <set>
 
 // Drives one real MainComponent, on virtual ports with the monitor on, through its receive path:
 // each input sets the component up in a request state and runtime mode, with or without loaded
@@ -79,6 +78,8 @@ public:
         probe.showMidiMessagesToggle().setToggleState (true, juce::sendNotificationSync);
     }
 
+    ~World() { printReach(); }
+
     void run (const uint8_t* data, size_t size)
     {
         Bytes header (In::headerSize, 0);
@@ -122,7 +123,6 @@ private:
     {
         const auto state = (juce::uint8) (h[In::state] % 12);
         const bool loaded = (h[In::setupFlags] & 1) != 0;
-        const auto mode = (juce::uint8) ((h[In::setupFlags] >> 1) & 3);
         probe.clrGUI();
         probe.clearLog();
 
@@ -171,7 +171,7 @@ private:
         if (loaded)
             probe.fillSettingsGui();
 
-        probe.setRuntimeMode (mode == 3 ? MainComponent::Manual : mode);
+        probe.setRuntimeMode ((juce::uint8) (((h[In::setupFlags] >> 1) & 3) % 3)); // 3 reads as 0, Manual
         probe.setRequestState (state);
         probe.setProbeCursor (cursor);
         container.queryIndex = (juce::uint8) (queryLimit() > 0 ? 1 + h[In::queryIndex] % queryLimit() : 0);
@@ -271,20 +271,16 @@ private:
         // it, and the next request of the exchange starts it again.
         FUZZ_CHECK (stateBefore < MainComponent::probingNames || probe.isTimerRunning (MainComponent::replyTimeout) == (! accepted || state != MainComponent::idle));
 
-        // Discovery collects at most one item per interface and awaits nothing.
+        // Discovery collects replies and awaits nothing (one item per interface is the
+        // discovery tests' matter).
         FUZZ_CHECK (stateBefore != MainComponent::discovering || (state == stateBefore && sent == 0));
-        std::set<std::pair<juce::uint16, juce::uint32>> ids;
-
-        for (const auto* item : probe.discoveredInterfaces())
-            FUZZ_CHECK (ids.insert ({ item->productId, item->serialNumber }).second);
 
         checkControls();
     }
 
     void checkControls()
     {
-        const auto& container = probe.deviceContainer();
-        const auto& block = container.failoverBlock;
+        const auto& block = probe.deviceContainer().failoverBlock;
 
         // The record: slots hold their own numbers, the host slots name a slot or none, and the
         // read asks only for presets and ports within the limits.
@@ -296,33 +292,19 @@ private:
         for (int k = 0; k < Block::audioPortSlotCount; ++k)
             FUZZ_CHECK (block.audioPorts[k].index == 0 || block.audioPorts[k].index == k + 1);
 
-        FUZZ_CHECK (queryLimit() == 0 || (container.queryIndex >= 1 && container.queryIndex <= queryLimit()));
+        FUZZ_CHECK (queryLimit() == 0 || (probe.deviceContainer().queryIndex >= 1 && probe.deviceContainer().queryIndex <= queryLimit()));
 
-        // The preset box: "* n - name" for the current preset, "n - name" for the others, as the
-        // last fill made it (a read under way changes the record, not the box).
-        auto& presets = probe.presetCombo();
+        // The boxes show nothing or their selected item, and at most one preset is starred as
+        // the current one (their items' texts are the settings tests' matter).
         int starred = 0;
 
-        for (int i = 0; i < presets.getNumItems(); ++i)
-        {
-            const auto id = presets.getItemId (i);
-            const auto item = presets.getItemText (i), text = item.substring (item.startsWith ("* ") ? 2 : 0);
-            starred += text != item ? 1 : 0;
-            FUZZ_CHECK (id >= 1 && id <= Block::presetSlotCount && text.startsWith (juce::String (id) + " - ") && isNameText (text) && presets.indexOfItemId (id) == i);
-        }
+        for (int i = 0; i < probe.presetCombo().getNumItems(); ++i)
+            starred += probe.presetCombo().getItemText (i).startsWith ("* ") ? 1 : 0;
 
-        FUZZ_CHECK (starred <= 1 && showsItsSelection (presets));
+        FUZZ_CHECK (starred <= 1);
 
-        // The fixed boxes: empty, or their items in order, numbered from 1.
-        for (auto [combo, items] : { std::pair { &probe.failoverModeCombo(), "Single Master|Dual Master" }, { &probe.triggerModeCombo(), "Use Audio|Use MIDI|Audio or MIDI|Audio and MIDI" }, { &probe.audioTriggerCombo(), "1 - Host Connected|2 - Audio Received|3 - Failover Signal" }, { &probe.midiTriggerCombo(), "1 - Host Connected|2 - MIDI Received|3 - Failover Signal" } })
-        {
-            juce::StringArray shown;
-
-            for (int i = 0; i < combo->getNumItems(); ++i)
-                shown.add (combo->getItemId (i) == i + 1 ? combo->getItemText (i) : "?");
-
-            FUZZ_CHECK ((shown.isEmpty() || shown.joinIntoString ("|") == items) && showsItsSelection (*combo));
-        }
+        for (auto* combo : { &probe.presetCombo(), &probe.failoverModeCombo(), &probe.triggerModeCombo(), &probe.audioTriggerCombo(), &probe.midiTriggerCombo() })
+            FUZZ_CHECK (showsItsSelection (*combo));
 
         FUZZ_CHECK (showsValue (probe.audioChannelValue().getText(), 255, false) && showsValue (probe.midiPortValue().getText(), 255, false));
         FUZZ_CHECK (showsValue (probe.audioTimeoutValue().getText(), 0x3FFF, true) && showsValue (probe.midiTimeoutValue().getText(), 0x3FFF, true));
@@ -349,6 +331,8 @@ private:
 };
 
 World* world = nullptr;
+
+void finish() { delete world; }
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
@@ -356,10 +340,7 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
     world = new World();
 
     // Runs before the statics that JUCE's leak detector counts in are destroyed.
-    std::atexit ([]
-                 {
-                     printReach();
-                     delete world; });
+    std::atexit (finish);
     return 0;
 }
 

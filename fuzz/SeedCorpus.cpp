@@ -151,7 +151,6 @@ int main (int argc, char** argv)
     std::vector<Bytes> inputs { receivePathInput (3, read) };
 
     for (int state = 0; state < 12; ++state)
-    {
         for (const bool loaded : { false, true })
         {
             inputs.push_back (receivePathInput (state, answers, loaded));
@@ -161,7 +160,6 @@ int main (int argc, char** argv)
             for (const auto& answer : answers)
                 inputs.push_back (receivePathInput (state, { answer }, loaded));
         }
-    }
 
     for (size_t i = 0; i < inputs.size(); ++i)
         write (receivePathDirectory, "input-%03d", i, inputs[i].data(), inputs[i].size());
