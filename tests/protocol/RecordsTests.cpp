@@ -18,15 +18,22 @@ void Fill (Fields fields, int& value)
                 { ((field = (std::decay_t<decltype (field)>) ++value), ...); },
                 fields);
 }
+
+// The same fields, each 0 or empty.
+template <typename... Field>
+std::tuple<std::decay_t<Field>...> Nothing (std::tuple<Field...>)
+{
+    return {};
+}
 } // namespace
 
-// Emptied, a used record is as a new container's, which holds nothing; only the host status
-// bytes of the port slots stay.
+// A new container holds nothing, and emptied, a used record is as a new one; only the host
+// status bytes of the port slots stay.
 TEST (FailoverBlock, EmptyMakesTheRecordNewAgainButForTheHostStatusBytes)
 {
     zun::DeviceContainer fresh, used;
     auto& record = used.failoverBlock;
-    EXPECT_TRUE (fresh.queryIndex == 0 && fresh.productName.isEmpty() && fresh.failoverBlock.presetCount == 0 && fresh.failoverBlock.presets[0].name.isEmpty());
+    EXPECT_TRUE (fresh.queryIndex == 0 && fresh.productName.isEmpty() && Settings (fresh.failoverBlock) == Nothing (Settings (fresh.failoverBlock)));
 
     int value = 0;
     Fill (Settings (record), value);
@@ -54,7 +61,7 @@ TEST (DeviceDiscoveryItem, LabelsInUpperCaseHexWithLeadingZeros)
 {
     using Case = std::tuple<juce::uint16, juce::uint32, const char*>;
 
-    for (const auto& [productId, serialNumber, label] : { Case { 0x1234, 0x12345678, "Product ID: 1234 SN: 12345678" }, Case { 0x0005, 0x0000abcd, "Product ID: 0005 SN: 0000ABCD" } })
+    for (const auto& [productId, serialNumber, label] : { Case { 0x1234, 0x12345678, "Product ID: 1234 SN: 12345678" }, Case { 0x00ab, 0x0000abcd, "Product ID: 00AB SN: 0000ABCD" } })
     {
         const DeviceDiscoveryItem item (productId, serialNumber);
         EXPECT_EQ (item.label, juce::String (label));
