@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -7,25 +8,13 @@
 // sets the component up, then records, each one MIDI message handed to the receive path.
 namespace ReceivePathInput
 {
-// Header bytes. Missing bytes read as 0.
-enum Header
-{
-    state = 0, // requestState, taken modulo 12
-    setupFlags, // bit 0: settings loaded first; bits 1-2: runtime mode (3 reads as Manual)
-    presetCount,
-    audioPortCount,
-    currentPreset,
-    queryIndex, // the preset or port asked for last, within what the state can have asked
-    failoverMode,
-    triggerMode,
-    audioTrigger,
-    midiTrigger,
-    usbd1PortSlot, // modulo 9
-    usbd2PortSlot, // modulo 9
-    discoveredCount, // modulo 4
-    probeCursor, // modulo the discovered count
-    headerSize
-};
+// Header bytes, missing ones read as 0: requestState (modulo 12); setup flags (bit 0: settings
+// loaded first, bits 1-2: runtime mode, 3 reads as Manual); the record's preset and port
+// counts, current preset, the preset or port asked for last (within what the state can have
+// asked), failover mode, trigger mode, audio and MIDI triggers, USBD 1 and 2 port slots (modulo
+// 9); the number of discovered interfaces (modulo 4) and the probe cursor (modulo that number).
+constexpr std::size_t state = 0, setupFlags = 1, presetCount = 2, audioPortCount = 3, currentPreset = 4, queryIndex = 5, failoverMode = 6, triggerMode = 7;
+constexpr std::size_t audioTrigger = 8, midiTrigger = 9, usbd1PortSlot = 10, usbd2PortSlot = 11, discoveredCount = 12, probeCursor = 13, headerSize = 14;
 
 // A record: kind, two length bytes, then that many bytes. Kind bits 0-1: a frame (3 reads as
 // frame) whose body is the bytes, with a good envelope, length and checksum; F0, the bytes and

@@ -2,8 +2,6 @@
 #include "ReceivePathInput.h"
 #include "RequestTemplates.h"
 
-#include <mutex>
-
 // Writes the fuzzers' seed corpus: every request the application builds, with the builder, and
 // every reply and notification the interface emulator sends back to them, one frame per file;
 // and in the subdirectory receive_path_fuzzer, inputs of that fuzzer: each reply handed to the
@@ -16,22 +14,11 @@ namespace
 namespace In = ReceivePathInput;
 using Bytes = std::vector<juce::uint8>;
 
-// The application's side of one port pair: it keeps what the emulator sends back.
+// The application's side of one port pair: it keeps what the emulator sends back. It is read
+// only after waitUntilDelivered(), whose lock orders the input thread's writes before the read.
 struct Collector final : public MidiInputPortCallback
 {
-    void handleIncomingMidiMessage (MidiInputPort*, const juce::MidiMessage& message) override
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        received.push_back (message);
-    }
-
-    std::vector<juce::MidiMessage> receivedSoFar()
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        return received;
-    }
-
-    std::mutex lock;
+    void handleIncomingMidiMessage (MidiInputPort*, const juce::MidiMessage& message) override { received.push_back (message); }
     std::vector<juce::MidiMessage> received;
 };
 
@@ -91,8 +78,11 @@ int main (int argc, char** argv)
     zun::SysexMessage builder;
     size_t requests = 0;
 
-    const auto request = [&] (unsigned char* body, size_t length)
+    const auto request = [&] (unsigned char* body, size_t length, int number = 0)
     {
+        if (number > 0)
+            body[7] = (unsigned char) number;
+
         const auto frame = builder.CreateMessage (body, (unsigned short) length);
         write (directory, "request-%02d", requests++, frame.getRawData(), (size_t) frame.getRawDataSize());
         out->sendMessageNow (frame);
@@ -137,22 +127,16 @@ int main (int argc, char** argv)
     emulator.pushNotification();
     ports.waitUntilDelivered();
 
-    // A whole read, each request as the application writes it.
-    const auto firstOfRead = collector.receivedSoFar().size();
-    request (SXMessage_GetSettingsAI, sizeof (SXMessage_GetSettingsAI));
-    request (SXMessage_GetSettingsDI, sizeof (SXMessage_GetSettingsDI));
-    request (SXMessage_GetSettingsDF, sizeof (SXMessage_GetSettingsDF));
+    // A whole read, each request as the application writes it: presets and ports by number
+    // (body byte 7), the rest once.
+    const auto firstOfRead = collector.received.size();
 
-    for (SXMessage_GetSettingsPresetName[7] = 1; SXMessage_GetSettingsPresetName[7] <= config.presetCount; ++SXMessage_GetSettingsPresetName[7])
-        request (SXMessage_GetSettingsPresetName, sizeof (SXMessage_GetSettingsPresetName));
+    for (auto [body, length, count] : { std::tuple { SXMessage_GetSettingsAI, sizeof (SXMessage_GetSettingsAI), 0 }, { SXMessage_GetSettingsDI, sizeof (SXMessage_GetSettingsDI), 0 }, { SXMessage_GetSettingsDF, sizeof (SXMessage_GetSettingsDF), 0 }, { SXMessage_GetSettingsPresetName, sizeof (SXMessage_GetSettingsPresetName), config.presetCount }, { SXMessage_GetSettingsAudioPortInfo, sizeof (SXMessage_GetSettingsAudioPortInfo), config.audioPortCount }, { SXMessage_GetSettingsFailover, sizeof (SXMessage_GetSettingsFailover), 0 } })
+        for (int number = count > 0 ? 1 : 0; number <= count; ++number)
+            request (body, length, number);
 
-    for (SXMessage_GetSettingsAudioPortInfo[7] = 1; SXMessage_GetSettingsAudioPortInfo[7] <= config.audioPortCount; ++SXMessage_GetSettingsAudioPortInfo[7])
-        request (SXMessage_GetSettingsAudioPortInfo, sizeof (SXMessage_GetSettingsAudioPortInfo));
-
-    request (SXMessage_GetSettingsFailover, sizeof (SXMessage_GetSettingsFailover));
     in->stop();
-
-    const auto replies = collector.receivedSoFar();
+    const auto& replies = collector.received;
     std::vector<Bytes> answers, read;
 
     for (size_t i = 0; i < replies.size(); ++i)
@@ -167,7 +151,6 @@ int main (int argc, char** argv)
     std::vector<Bytes> inputs { receivePathInput (3, read) };
 
     for (int state = 0; state < 12; ++state)
-    {
         for (const bool loaded : { false, true })
         {
             inputs.push_back (receivePathInput (state, answers, loaded));
@@ -177,7 +160,6 @@ int main (int argc, char** argv)
             for (const auto& answer : answers)
                 inputs.push_back (receivePathInput (state, { answer }, loaded));
         }
-    }
 
     for (size_t i = 0; i < inputs.size(); ++i)
         write (receivePathDirectory, "input-%03d", i, inputs[i].data(), inputs[i].size());

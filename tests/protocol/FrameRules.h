@@ -2,6 +2,7 @@
 
 #include "DeviceContainer.h"
 #include <cstring>
+#include <numeric>
 #include <set>
 #include <vector>
 
@@ -22,31 +23,18 @@ inline uint32_t Number (const uint8_t* bytes, int count)
     return (uint32_t) value;
 }
 
-// Bytes 5 up to end: in a whole frame, up to and with the checksum.
-inline unsigned Sum (const uint8_t* frame, size_t end)
-{
-    unsigned sum = 0;
-
-    for (size_t i = 5; i < end; ++i)
-        sum += frame[i];
-
-    return sum;
-}
-
-inline bool AreAcceptedClasses (uint8_t messageClass, uint8_t dataClass)
-{
-    static const std::set<uint8_t> messageClasses { 0x00, 0x01, 0x02, 0x03, 0x04, 0x10, 0x11, 0x40, 0x41, 0x42, 0x43, 0x44, 0x50, 0x70, 0x7F };
-    return messageClasses.count (messageClass) == 1 && (dataClass <= 0x0A || dataClass == 0x70 || (dataClass >= 0x7D && dataClass <= 0x7F));
-}
-
+// A frame: the envelope, the session id once one is drawn, a length that is not 1 and fits the
+// size, the end byte, a sum of 0 from byte 5 up to and with the checksum, and known classes.
 inline bool IsValid (const uint8_t* frame, size_t size, uint32_t sessionId)
 {
+    static const std::set<uint8_t> messageClasses { 0x00, 0x01, 0x02, 0x03, 0x04, 0x10, 0x11, 0x40, 0x41, 0x42, 0x43, 0x44, 0x50, 0x70, 0x7F };
+
     if (size < 24 || std::memcmp (frame, "\xF0\x00\x2E\x5A\x7D", 5) != 0 || (sessionId != 0 && Number (frame + 12, 4) != sessionId))
         return false;
 
-    const auto bodyLength = Number (frame + 20, 2);
-    return bodyLength != 1 && size == bodyLength + 24 && frame[size - 1] == 0xF7 && Sum (frame, size - 1) % 128 == 0
-           && (bodyLength == 0 || AreAcceptedClasses (frame[22], frame[23]));
+    const auto bodyLength = Number (frame + 20, 2), dataClass = (uint32_t) frame[23];
+    return bodyLength != 1 && size == bodyLength + 24 && frame[size - 1] == 0xF7 && std::accumulate (frame + 5, frame + size - 1, 0u) % 128 == 0
+           && (bodyLength == 0 || (messageClasses.count (frame[22]) == 1 && (dataClass <= 0x0A || dataClass == 0x70 || (dataClass >= 0x7D && dataClass <= 0x7F))));
 }
 
 // The frame of a body: each number in as many 7-bit groups as its field has bytes, the higher
@@ -60,12 +48,10 @@ inline Bytes Frame (const Bytes& body, uint32_t sessionId = 0, uint32_t productI
             frame.push_back ((uint8_t) ((value >> (7 * i)) & 0x7F));
 
     frame.insert (frame.end(), body.begin(), body.end());
-    frame.push_back ((uint8_t) (-Sum (frame.data(), frame.size()) & 0x7F));
+    frame.push_back ((uint8_t) (-std::accumulate (frame.begin() + 5, frame.end(), 0u) & 0x7F)); // the sum from byte 5 to the checksum is 0
     frame.push_back (0xF7);
     return frame;
 }
 
 inline Bytes Of (const juce::MidiMessage& message) { return Bytes (message.getRawData(), message.getRawData() + message.getRawDataSize()); }
-
-inline juce::MidiMessage Build (zun::SysexMessage& builder, const Bytes& body) { return builder.CreateMessage (body.empty() ? nullptr : body.data(), (unsigned short) body.size()); }
 } // namespace frames

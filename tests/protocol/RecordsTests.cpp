@@ -2,62 +2,66 @@
 #include "DeviceDiscoveryItem.h"
 #include <gtest/gtest.h>
 
-// Every count, number, flag and setting of the record, and of a port slot but its status bytes.
-#define FAILOVER_SETTINGS(X, o) X (o, audioPortCount) X (o, presetCount) X (o, keepAlivePeriod) X (o, usbd1PortSlot) X (o, usbd2PortSlot) X (o, currentPreset) X (o, requestedPreset) X (o, currentScene) X (o, armed) X (o, alarm) X (o, failoverMode) X (o, triggerMode) X (o, maxVolume) X (o, autoArm) X (o, autoSwitchBack) X (o, autoClearAlarm) X (o, sendMidiPanic) X (o, toneCheck) X (o, audioTrigger) X (o, audioChannel) X (o, audioTimeout) X (o, midiTrigger) X (o, midiPort) X (o, midiTimeout)
-#define PORT_SETTINGS(X, o) X (o, index) X (o, type) X (o, number) X (o, parameter03) X (o, parameter10) X (o, channelCount)
-#define FILL(o, field) o.field = (decltype (o.field)) ++value;
-#define EXPECT_ZERO(o, field) EXPECT_EQ (o.field, 0) << #field;
-
 namespace
 {
-void ExpectNothingRead (const zun::FailoverBlock& record)
+// Every count, number, flag, setting and name of the record, a preset slot and a port slot but
+// its status bytes.
+auto Settings (zun::FailoverBlock& r) { return std::tie (r.audioPortCount, r.presetCount, r.keepAlivePeriod, r.usbd1PortSlot, r.usbd2PortSlot, r.currentPreset, r.requestedPreset, r.currentScene, r.armed, r.alarm, r.failoverMode, r.triggerMode, r.maxVolume, r.autoArm, r.autoSwitchBack, r.autoClearAlarm, r.sendMidiPanic, r.toneCheck, r.audioTrigger, r.audioChannel, r.audioTimeout, r.midiTrigger, r.midiPort, r.midiTimeout); }
+auto Settings (zun::PresetSlot& p) { return std::tie (p.number, p.name); }
+auto Settings (zun::AudioPortSlot& p) { return std::tie (p.index, p.type, p.number, p.parameter03, p.parameter10, p.channelCount, p.name); }
+
+// Gives each field a value of its own, none of them 0 or empty.
+template <typename Fields>
+void Fill (Fields fields, int& value)
 {
-    FAILOVER_SETTINGS (EXPECT_ZERO, record)
+    std::apply ([&value] (auto&... field)
+                { ((field = (std::decay_t<decltype (field)>) ++value), ...); },
+                fields);
+}
 
-    for (const auto& preset : record.presets)
-        EXPECT_TRUE (preset.number == 0 && preset.name.isEmpty());
-
-    for (const auto& port : record.audioPorts)
-    {
-        PORT_SETTINGS (EXPECT_ZERO, port)
-        EXPECT_TRUE (port.name.isEmpty());
-    }
+// The same fields, each 0 or empty.
+template <typename... Field>
+std::tuple<std::decay_t<Field>...> Nothing (std::tuple<Field...>)
+{
+    return {};
 }
 } // namespace
 
-TEST (FailoverBlock, ANewContainerHoldsNothingAndEmptyKeepsOnlyTheHostStatusBytes)
+// A new container holds nothing, and emptied, a used record is as a new one; only the host
+// status bytes of the port slots stay.
+TEST (FailoverBlock, EmptyMakesTheRecordNewAgainButForTheHostStatusBytes)
 {
-    zun::DeviceContainer container;
-    auto& record = container.failoverBlock;
-    ExpectNothingRead (record);
-    EXPECT_TRUE (container.queryIndex == 0 && container.productName.isEmpty());
+    zun::DeviceContainer fresh, used;
+    auto& record = used.failoverBlock;
+    EXPECT_TRUE (fresh.queryIndex == 0 && fresh.productName.isEmpty() && Settings (fresh.failoverBlock) == Nothing (Settings (fresh.failoverBlock)));
 
     int value = 0;
-    FAILOVER_SETTINGS (FILL, record)
+    Fill (Settings (record), value);
 
     for (auto& preset : record.presets)
-        preset = { 7, "Preset" };
+        Fill (Settings (preset), value);
 
     for (auto& port : record.audioPorts)
-    {
-        PORT_SETTINGS (FILL, port)
-        FILL (port, audioStatus)
-        FILL (port, midiStatus)
-        port.name = "USBD 1";
-    }
+        Fill (std::tuple_cat (Settings (port), std::tie (port.audioStatus, port.midiStatus)), value);
 
     record.Empty();
-    ExpectNothingRead (record);
+    EXPECT_EQ (Settings (record), Settings (fresh.failoverBlock));
 
-    for (int k = 0; k < zun::FailoverBlock::audioPortSlotCount; ++k) // 24 settings, then 8 values per slot
-        EXPECT_TRUE (record.audioPorts[k].audioStatus == 31 + 8 * k && record.audioPorts[k].midiStatus == 32 + 8 * k) << "slot " << k;
+    for (int i = 0; i < zun::FailoverBlock::presetSlotCount; ++i)
+        EXPECT_EQ (Settings (record.presets[i]), Settings (fresh.failoverBlock.presets[i])) << "preset slot " << i;
+
+    for (int k = 0; k < zun::FailoverBlock::audioPortSlotCount; ++k) // 24 settings, 2 per preset slot, then 9 values per port slot
+    {
+        EXPECT_EQ (Settings (record.audioPorts[k]), Settings (fresh.failoverBlock.audioPorts[k])) << "port slot " << k;
+        EXPECT_TRUE (record.audioPorts[k].audioStatus == 96 + 9 * k && record.audioPorts[k].midiStatus == 97 + 9 * k) << "port slot " << k;
+    }
 }
 
 TEST (DeviceDiscoveryItem, LabelsInUpperCaseHexWithLeadingZeros)
 {
     using Case = std::tuple<juce::uint16, juce::uint32, const char*>;
 
-    for (const auto& [productId, serialNumber, label] : { Case { 0x1234, 0x12345678, "Product ID: 1234 SN: 12345678" }, Case { 0x0005, 0x0000abcd, "Product ID: 0005 SN: 0000ABCD" } })
+    for (const auto& [productId, serialNumber, label] : { Case { 0x1234, 0x12345678, "Product ID: 1234 SN: 12345678" }, Case { 0x00ab, 0x0000abcd, "Product ID: 00AB SN: 0000ABCD" } })
     {
         const DeviceDiscoveryItem item (productId, serialNumber);
         EXPECT_EQ (item.label, juce::String (label));
