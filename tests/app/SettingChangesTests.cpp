@@ -118,6 +118,7 @@ TEST_F (SettingChanges, EachControlSendsItsOneParameterOnlyWhenItChangesTheStore
         { "-32.5 dB", slide (-32.5), "10 03 01 08 03 01 05 18 03 3F 00" },
         { "-6 dB", slide (-6.0), "10 03 01 08 03 01 05 18 03 74 00" },
         { "scene A, not allowed", click ("Scene A"), "" },
+        { "scene B, not allowed", click ("Scene B"), "" },
         { "allow scene selection", click ("Allow Scene Selection"), "" },
         { "scene A", click ("Scene A"), "10 03 01 06 03 01 03 04 01" },
         { "scene B", click ("Scene B"), "10 03 01 06 03 01 03 04 02" },
