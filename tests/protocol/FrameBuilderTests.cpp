@@ -66,11 +66,3 @@ TEST (FrameBuilder, SessionIdsAreDrawnAsTwentyEightBitNumbers)
 
     EXPECT_EQ (allBits, 0x0FFFFFFFu); // every one of the 28 bits drawn, none above
 }
-
-// A received frame's numbers take seven bits of each byte, whatever the byte holds.
-TEST (FrameView, NumbersTakeSevenBitsOfEachByte)
-{
-    const Bytes raw (24, 0xFF);
-    const zun::FrameView view (raw.data(), (int) raw.size());
-    EXPECT_TRUE (view.ProductId() == 0x3FFF && view.SerialNumber() == 0xFFFFFFFF && view.SessionId() == 0x0FFFFFFF && view.SequenceNumber() == 0x0FFFFFFF && view.BodyLength() == 0x3FFF);
-}

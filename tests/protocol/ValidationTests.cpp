@@ -55,4 +55,8 @@ TEST (Validation, EachTestRejectsOnItsOwn)
 
     for (const auto& message : { juce::MidiMessage (0xF8), juce::MidiMessage::programChange (1, 5), juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100) })
         EXPECT_FALSE (container.IsValidMidiMessage (message)) << message.getDescription();
+
+    // What a received frame's numbers are read from: seven bits of each byte, whatever it holds.
+    const Bytes ones (24, 0xFF);
+    EXPECT_TRUE (zun::FrameView (ones.data(), 24).BodyLength() == 0x3FFF && zun::FrameView (ones.data(), 24).SessionId() == 0x0FFFFFFF);
 }
