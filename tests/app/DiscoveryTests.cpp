@@ -50,7 +50,7 @@ TEST_F (Discovery, TwoInterfacesGetConsecutiveRequestsAndAreNamedAndListedInTheO
     clickSearch();
     ASSERT_TRUE (ui::pumpUntil ([this]
                                 { return probe->discoveredInterfaces().size() == 1; }));
-    alpha.sendToApp (alpha.makeFrame (alpha.discoveryReplyBody(), 0, first));
+    probe->receive (openInputAt (0), alpha.makeFrame (alpha.discoveryReplyBody(), 0, first));
     ASSERT_TRUE (waitUntilIdle());
 
     // Each open output got one request of its own; each interface was asked its name once.

@@ -64,7 +64,7 @@ protected:
     InterfaceEmulator& addInterfaceOn (const std::vector<PortPair>& pairs, InterfaceEmulator::Config config = {});
 
     void clickSearch() { ui::click (*app, "Search"); } // discovery goes on
-    bool waitUntilIdle (int timeoutMs = 6000); // idle with no discovery window running
+    bool waitUntilIdle (int timeoutMs = 20000); // idle with no discovery window running
     bool searchAndWait();
     bool readSettings(); // "Get Settings" on the selected row, until the read has ended
     bool connect (int row = 0) { return searchAndWait() && numRows() > row && (selectRow (row), readSettings()); }

@@ -14,7 +14,7 @@ inline void pump (int milliseconds)
 
 // Runs the message loop until the condition holds or the timeout passes; true if it held.
 template <typename Condition>
-bool pumpUntil (Condition condition, int timeoutMs = 3000)
+bool pumpUntil (Condition condition, int timeoutMs = 10000)
 {
     const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
     while (! condition())
