@@ -83,8 +83,7 @@ TEST_F (Discovery, AReplyIsPairedWithTheOutputWhoseNumberItEchoesAndRepliesFaili
                      { c.ignoredRequests = { Kind::discovery }; });
     clickSearch();
 
-    auto* const input0 = openInputAt (0);
-    auto* const input1 = openInputAt (1);
+    auto *const input0 = openInputAt (0), *const input1 = openInputAt (1);
     ASSERT_TRUE (input0 != nullptr && input1 != nullptr);
     const auto s0 = sequenceSentOn (0), s1 = sequenceSentOn (1);
 

@@ -679,12 +679,6 @@ bool InterfaceEmulator::isSubscribed() const
     return core->subscribed;
 }
 
-juce::uint32 InterfaceEmulator::subscriptionSessionId() const
-{
-    const std::lock_guard<std::mutex> guard (core->lock);
-    return core->subscriptionSession;
-}
-
 bool InterfaceEmulator::pushNotification (int count)
 {
     const std::lock_guard<std::mutex> guard (core->lock);

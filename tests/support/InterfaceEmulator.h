@@ -174,7 +174,6 @@ public:
     // Notifications.
     bool isSubscribed() const;
     juce::int64 notificationsSent() const; // pushed runtime-status frames, periodic or asked for
-    juce::uint32 subscriptionSessionId() const;
 
     // While subscribed the emulator pushes NotParmVal runtime-status frames by itself: every
     // notificationIntervalMs, and at once when a SetFailover request changes the scene, armed
